@@ -1,0 +1,51 @@
+// The core's few links to the application around it.
+//
+// The core libraries never see the window toolkit. Three things come from the
+// application: the step counts that the Import action stores before every
+// import, the "Scale factor" text that the parser reads for every element,
+// and the event-loop yield that long loops call. The application installs
+// them at start-up; tests and tools install their own. Until something is
+// installed the core uses a plain built-in holder, so it works on its own.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+// The application object's conversion settings: evaluation points along a
+// curve or a surface's V direction, and across a surface's U direction.
+struct AppState {
+  std::int32_t AlongStep = 0;
+  std::int32_t SideStep = 0;
+};
+
+// The installed application object, or a built-in one when none is.
+AppState& App();
+// Installs app (not owned; nullptr restores the built-in object).
+void InstallApp(AppState* app);
+
+// The "Scale factor" text: read and write. Built-in holder starts as "1".
+std::string ScaleText();
+void SetScaleText(std::string_view text);
+// Installs the window's field as the holder; empty functions restore the
+// built-in holder.
+void InstallScaleText(std::function<std::string()> read, std::function<void(std::string_view)> write);
+
+// Lets the application handle pending events once. Core loops call it once
+// per pass of their outer loops; with no hook installed it costs one load and
+// one branch.
+using BackgroundTaskHook = void (*)();
+void InstallBackgroundTask(BackgroundTaskHook hook);
+
+namespace detail {
+extern BackgroundTaskHook backgroundTaskHook;
+}
+
+inline void RuntimeBackgroundTask() {
+  if (BackgroundTaskHook hook = detail::backgroundTaskHook) hook();
+}
+
+}  // namespace fw

@@ -1,0 +1,37 @@
+// One import, from the chosen input path to the written script file: what
+// the Import action runs once the user has picked a file.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The output path: the input's file name cut at its first ".", with ".txt",
+// in the input's folder. /data/part.old.igs gives /data/part.txt,
+// /data/run.1/part.igs gives /data/run.1/part.txt, /data/part gives
+// /data/part.txt.
+std::string OutputPathFor(std::string_view inputPath);
+
+// Writes text and one closing carriage return to path, atomically: a
+// temporary file in the same folder is renamed over path once complete.
+// Returns false with the reason in error ("Cannot write /data/part.txt:
+// Permission denied"); nothing is left behind then.
+bool WriteScriptFile(const std::string& path, std::string_view text, std::string& error);
+
+struct ImportOutcome {
+  bool ok = false;
+  std::string outputPath;  // set when ok
+  std::string message;     // the failure, naming the file, when not ok
+};
+
+// Reads and converts inputPath with the step counts and scale text currently
+// installed (fw::App(), fw::ScaleText()), turns every "," into "." and writes
+// the script to OutputPathFor(inputPath). status receives "Saving..." once
+// the script is built, before it is written. Never throws: out of memory and
+// every other failure come back as a message, and nothing is written then.
+ImportOutcome ImportFile(const std::string& inputPath, bool importReferenceCurves,
+                         const std::function<void(std::string_view)>& status = {});
+
+// The same road with the output path given (the benchmark driver's -o).
+ImportOutcome ImportFileTo(const std::string& inputPath, const std::string& outputPath, bool importReferenceCurves,
+                           const std::function<void(std::string_view)>& status = {});

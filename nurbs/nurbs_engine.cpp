@@ -1,0 +1,465 @@
+#include "nurbs/nurbs_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "framework/runtime.h"
+#include "framework/text.h"
+
+// One index type for the numerics: 64 bits, so that no product of counts
+// from a file can overflow.
+using Index = std::int64_t;
+
+namespace {
+
+constexpr double kSnap = 5e-6;
+
+std::size_t At(Index i) { return static_cast<std::size_t>(i); }
+
+// ---------------------------------------------------------------------------
+// Fast path: the non-zero basis values of one direction at each of its
+// parameter values, computed once per direction with the very operations of
+// Basis, so that the points come out bit-identical to the textbook routines.
+
+// x(i) of the open uniform vector that knot(n, c) builds, without building it:
+// c zeros, then 1 .. n - c + 1, the last value standing c times; all zeros
+// when the order exceeds the number of points.
+Index KnotAt(Index i, Index n, Index c) {
+  if (c > n) return 0;
+  return std::clamp<Index>(i - c, 0, n - c + 1);
+}
+
+class DirectionBasis {
+ public:
+  // npts points of order c (1 .. ), p parameter values from 0 to the last knot.
+  DirectionBasis(Index npts, Index c, Index p) : npts_(npts), c_(c), width_(std::min(c, npts)) {
+    first_.resize(At(std::max<Index>(p, 0)));
+    count_.resize(first_.size());
+    values_.resize(first_.size() * At(width_));
+    std::vector<double> temp(At(width_ + 1));
+    const Index lastKnot = KnotAt(npts + c, npts, c);
+    const double last = static_cast<double>(lastKnot);
+    const double step = p > 1 ? last / static_cast<double>(p - 1) : 0.0;
+    double t = 0.0;
+    for (Index a = 0; a < p; ++a) {
+      // The last value lands exactly on the last knot although it is reached
+      // by repeated addition; one that overshoots is pulled back to it.
+      if (last - t < kSnap) t = last;
+      Evaluate(a, t, temp);
+      t += step;
+    }
+  }
+
+  Index First(Index a) const { return first_[At(a)]; }
+  Index Count(Index a) const { return count_[At(a)]; }
+  const double* Values(Index a) const { return values_.data() + At(a * width_); }
+
+ private:
+  void Evaluate(Index a, double t, std::vector<double>& temp) {
+    double* out = values_.data() + At(a * width_);
+    const double last = static_cast<double>(KnotAt(npts_ + c_, npts_, c_));
+    if (t == last) {
+      // t equal to the last knot lies in no interval; the end-point rule puts
+      // it on the last control point.
+      first_[At(a)] = npts_;
+      count_[At(a)] = 1;
+      out[0] = 1.0;
+      return;
+    }
+    if (t < 0.0 || t > last) {
+      first_[At(a)] = 1;
+      count_[At(a)] = 0;
+      return;
+    }
+    // Here c <= npts (otherwise every knot is 0 and t == last). t lies in
+    // [x(s), x(s + 1)) with x(s) = floor(t); only N(s - c + 1) .. N(s) of
+    // order c can be non-zero. temp[r] holds the value for index s - c + 1 + r.
+    const Index s = c_ + static_cast<Index>(std::floor(t));
+    const Index base = s - c_ + 1;
+    std::fill(temp.begin(), temp.end(), 0.0);
+    temp[At(c_ - 1)] = 1.0;
+    auto x = [&](Index i) { return KnotAt(i, npts_, c_); };
+    for (Index k = 2; k <= c_; ++k) {
+      for (Index i = s - k + 1; i <= s; ++i) {
+        const Index r = i - base;
+        const double lower = temp[At(r)];
+        const double upper = temp[At(r + 1)];
+        const double d = lower == 0.0 ? 0.0 : ((t - static_cast<double>(x(i))) * lower) /
+                                                  static_cast<double>(x(i + k - 1) - x(i));
+        const double e = upper == 0.0 ? 0.0 : ((static_cast<double>(x(i + k)) - t) * upper) /
+                                                  static_cast<double>(x(i + k) - x(i + 1));
+        temp[At(r)] = d + e;
+      }
+    }
+    first_[At(a)] = base;
+    count_[At(a)] = c_;
+    std::copy(temp.begin(), temp.begin() + c_, out);
+  }
+
+  Index npts_;
+  Index c_;
+  Index width_;
+  std::vector<Index> first_;
+  std::vector<Index> count_;
+  std::vector<double> values_;
+};
+
+// Grows script geometrically so that appending object after object stays
+// linear in the size of the script.
+void EnsureRoom(std::string& script, std::size_t extra) {
+  const std::size_t needed = script.size() + extra;
+  if (needed > script.capacity()) script.reserve(std::max(needed, script.capacity() * 2));
+}
+
+void AppendHeader(std::string& script, std::int64_t horizontal, std::int64_t vertical, int type) {
+  script += "Start Object\r\nObjHorResC\t";
+  fw::AppendInt(script, horizontal);
+  script += "\r\nObjVerResC\t";
+  fw::AppendInt(script, vertical);
+  script += "\r\nObjTypeC\t";
+  fw::AppendInt(script, type);
+  script += "\r\n";
+}
+
+void AppendRow(std::string& script, Index column, Index row, const double q[3]) {
+  fw::AppendInt(script, column);
+  script += '\t';
+  fw::AppendInt(script, row);
+  for (int j = 0; j < 3; ++j) {
+    script += '\t';
+    fw::AppendCStr(script, q[j]);
+  }
+  script += "\r\n";
+}
+
+bool PointIsFinite(const double q[3]) { return std::isfinite(q[0]) && std::isfinite(q[1]) && std::isfinite(q[2]); }
+
+std::string NoPositionMessage(double sum) {
+  return "its weights give a point no position (weighted basis sum " + fw::CStr(sum) +
+         "); every weight must be greater than 0";
+}
+
+const char* kOverflowMessage = "a point lies beyond the range of double-precision numbers";
+
+// Each grid point costs the square of the order; real files stay far below
+// this degree, and a file cannot make the evaluation run for hours.
+constexpr Index kMaxDegree = 100;
+
+bool CheckOrder(Index order, const char* direction, std::string& error) {
+  if (order >= 1 && order - 1 <= kMaxDegree) return true;
+  error = std::string("degree ") + std::to_string(order - 1) + direction +
+          (order < 1 ? " is below 0" : " is above " + std::to_string(kMaxDegree) + ", the highest evaluated");
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Conversions
+
+bool NURBSEngine::ConvertNURBSCurve(const NURBSCurve& curve, std::int32_t steps, std::string& script,
+                                    std::string& error) {
+  const Index npts = curve.NoOfControlPoints;
+  if (npts < 3) return true;
+  const Index k = static_cast<Index>(curve.BasisFunction) + 1;
+  if (!CheckOrder(k, "", error)) return false;
+  if (static_cast<Index>(curve.ControlPoints.size()) < 3 * npts + 1 ||
+      static_cast<Index>(curve.Weights.size()) < npts + 1) {
+    error = "holds fewer control points or weights than its count";
+    return false;
+  }
+  const Index p1 = std::max<Index>(steps, 0);
+  const DirectionBasis basis(npts, k, p1);
+  const std::size_t mark = script.size();
+  EnsureRoom(script, 80 + At(p1) * 72);
+  AppendHeader(script, static_cast<std::int64_t>(fw::App().AlongStep) - 1, 1, 1);
+  const double* b = curve.ControlPoints.data();
+  const double* w = curve.Weights.data();
+  for (Index a = 0; a < p1; ++a) {
+    const Index first = basis.First(a);
+    const Index count = basis.Count(a);
+    const double* N = basis.Values(a);
+    double sum = 0.0;
+    for (Index r = 0; r < count; ++r) {
+      if (N[r] != 0.0) sum += w[At(first + r)] * N[r];
+    }
+    if (!(sum > 0.0)) {
+      script.resize(mark);
+      error = NoPositionMessage(sum);
+      return false;
+    }
+    double q[3] = {0.0, 0.0, 0.0};
+    for (Index r = 0; r < count; ++r) {
+      if (N[r] == 0.0) continue;
+      const Index i = first + r;
+      const double pbasis = (w[At(i)] * N[r]) / sum;
+      const double* P = b + At(3 * (i - 1) + 1);
+      q[0] += P[0] * pbasis;
+      q[1] += P[1] * pbasis;
+      q[2] += P[2] * pbasis;
+    }
+    if (!PointIsFinite(q)) {
+      script.resize(mark);
+      error = kOverflowMessage;
+      return false;
+    }
+    AppendRow(script, 0, a, q);
+    if ((a & 63) == 63) fw::RuntimeBackgroundTask();
+  }
+  script += "End Object\r\n";
+  return true;
+}
+
+bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA, std::int32_t stepsB,
+                                      std::string& script, std::string& error) {
+  const Index nu = surface.NoOfControlPointsU;
+  const Index nv = surface.NoOfControlPointsV;
+  if (nu < 1 || nv < 1) return true;
+  if (static_cast<Index>(surface.ControlPoints.size()) < 4 * nu * nv + 1) {
+    error = "holds fewer control points than its counts";
+    return false;
+  }
+  const Index l = static_cast<Index>(surface.BasisFunctionsU) + 1;
+  const Index k = static_cast<Index>(surface.BasisFunctionsV) + 1;
+  if (!CheckOrder(l, " in U", error) || !CheckOrder(k, " in V", error)) return false;
+
+  Index p1 = stepsA;
+  Index p2 = stepsB;
+  bool alongRaised = false;
+  bool acrossRaised = false;
+  // A direction of two control points is raised to three by inserting the
+  // midpoint of each pair; its weight is copied from the pair's second
+  // point, never averaged. The along raise (both directions two) comes
+  // first, so the across raise then runs over three rows.
+  if (nu == 2) {
+    std::vector<double>& cp = surface.ControlPoints;
+    auto P = [&cp](Index u, Index v, Index nuNow) { return cp.data() + At(4 * (nuNow * (v - 1) + u) - 3); };
+    std::vector<double> raised;
+    raised.push_back(0.0);
+    p2 = 3;
+    if (nv == 2) {
+      p1 = 3;
+      alongRaised = true;
+      raised.reserve(1 + 24);
+      raised.insert(raised.end(), P(1, 1, 2), P(1, 1, 2) + 8);
+      for (Index u = 1; u <= 2; ++u) {
+        const double* low = P(u, 1, 2);
+        const double* high = P(u, 2, 2);
+        raised.insert(raised.end(), {(high[0] + low[0]) / 2.0, (high[1] + low[1]) / 2.0, (high[2] + low[2]) / 2.0,
+                                     high[3]});
+      }
+      raised.insert(raised.end(), P(1, 2, 2), P(1, 2, 2) + 8);
+      surface.NoOfControlPointsV = 3;
+      cp.resize(1);
+      cp.insert(cp.end(), raised.begin() + 1, raised.end());
+      raised.resize(1);
+    }
+    const Index rows = surface.NoOfControlPointsV;
+    raised.reserve(At(1 + 12 * rows));
+    for (Index v = 1; v <= rows; ++v) {
+      acrossRaised = true;
+      const double* left = P(1, v, 2);
+      const double* right = P(2, v, 2);
+      raised.insert(raised.end(), left, left + 4);
+      raised.insert(raised.end(), {(left[0] + right[0]) / 2.0, (left[1] + right[1]) / 2.0,
+                                   (left[2] + right[2]) / 2.0, right[3]});
+      raised.insert(raised.end(), right, right + 4);
+    }
+    surface.NoOfControlPointsU = 3;
+    cp = std::move(raised);
+  }
+
+  const Index npts = surface.NoOfControlPointsV;  // outer: along
+  const Index mpts = surface.NoOfControlPointsU;  // inner: across, fastest in the net
+  const std::size_t mark = script.size();
+  const Index rowsA = std::max<Index>(p1, 0);
+  const Index rowsB = std::max<Index>(p2, 0);
+  // A count below 1 in either direction gives an object without points.
+  const Index along = rowsB > 0 ? rowsA : 0;
+  const Index across = rowsA > 0 ? rowsB : 0;
+  EnsureRoom(script, 80 + At(along * across) * 72);
+  AppendHeader(script, alongRaised ? 2 : static_cast<std::int64_t>(fw::App().AlongStep) - 1,
+               acrossRaised ? 2 : static_cast<std::int64_t>(fw::App().SideStep) - 1, 3);
+  if (along > 0) {
+    const DirectionBasis outer(npts, k, along);
+    const DirectionBasis inner(mpts, l, across);
+    const double* b = surface.ControlPoints.data();
+    for (Index a = 0; a < along; ++a) {
+      const Index firstI = outer.First(a);
+      const Index countI = outer.Count(a);
+      const double* N = outer.Values(a);
+      for (Index e = 0; e < across; ++e) {
+        const Index firstJ = inner.First(e);
+        const Index countJ = inner.Count(e);
+        const double* M = inner.Values(e);
+        double sum = 0.0;
+        for (Index ri = 0; ri < countI; ++ri) {
+          if (N[ri] == 0.0) continue;
+          const double* row = b + At(4 * mpts * (firstI + ri - 1) + 4 * (firstJ - 1) + 4);
+          for (Index rj = 0; rj < countJ; ++rj) {
+            if (M[rj] != 0.0) sum += (row[4 * rj] * N[ri]) * M[rj];
+          }
+        }
+        if (!(sum > 0.0)) {
+          script.resize(mark);
+          error = NoPositionMessage(sum);
+          return false;
+        }
+        double q[3] = {0.0, 0.0, 0.0};
+        for (Index ri = 0; ri < countI; ++ri) {
+          if (N[ri] == 0.0) continue;
+          const double* row = b + At(4 * mpts * (firstI + ri - 1) + 4 * (firstJ - 1) + 1);
+          for (Index rj = 0; rj < countJ; ++rj) {
+            if (M[rj] == 0.0) continue;
+            const double* P = row + 4 * rj;
+            const double pbasis = ((P[3] * N[ri]) * M[rj]) / sum;
+            q[0] += P[0] * pbasis;
+            q[1] += P[1] * pbasis;
+            q[2] += P[2] * pbasis;
+          }
+        }
+        if (!PointIsFinite(q)) {
+          script.resize(mark);
+          error = kOverflowMessage;
+          return false;
+        }
+        AppendRow(script, e, a, q);
+      }
+      fw::RuntimeBackgroundTask();
+    }
+  }
+  script += "End Object\r\n";
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Textbook routines
+
+void NURBSEngine::knot(std::int32_t n, std::int32_t c, std::vector<std::int32_t>& x) {
+  const Index last = static_cast<Index>(n) + c;
+  x[1] = 0;
+  for (Index i = 2; i <= last; ++i) {
+    // Both bounds are strict: i = c still copies, i = n + 2 is the first
+    // index that repeats the last value.
+    x[At(i)] = (c < i && i < static_cast<Index>(n) + 2) ? x[At(i - 1)] + 1 : x[At(i - 1)];
+  }
+}
+
+void NURBSEngine::Basis(std::int32_t c, double t, std::int32_t npts, const std::vector<std::int32_t>& x,
+                        std::vector<double>& n) {
+  const Index m = static_cast<Index>(x.size()) - 1;
+  std::vector<double> temp(At(m + 1), 0.0);
+  for (Index i = 1; i <= m - 1; ++i) {
+    temp[At(i)] = (static_cast<double>(x[At(i)]) <= t && t < static_cast<double>(x[At(i + 1)])) ? 1.0 : 0.0;
+  }
+  for (Index k = 2; k <= c; ++k) {
+    for (Index i = 1; i <= m - k; ++i) {
+      const double d = temp[At(i)] == 0.0 ? 0.0
+                                          : ((t - x[At(i)]) * temp[At(i)]) /
+                                                static_cast<double>(x[At(i + k - 1)] - x[At(i)]);
+      const double e = temp[At(i + 1)] == 0.0 ? 0.0
+                                              : ((x[At(i + k)] - t) * temp[At(i + 1)]) /
+                                                    static_cast<double>(x[At(i + k)] - x[At(i + 1)]);
+      temp[At(i)] = d + e;
+    }
+  }
+  // t equal to the last knot lies in no interval; this puts it on the last
+  // control point.
+  if (t == static_cast<double>(x[At(m)])) temp[At(npts)] = 1.0;
+  for (Index i = 1; i <= npts; ++i) n[At(i)] = temp[At(i)];
+}
+
+bool NURBSEngine::BSpline(std::int32_t npts, std::int32_t k, std::int32_t p1, const std::vector<double>& b,
+                          std::vector<double>& p, const std::vector<double>& weights) {
+  if (p1 < 1) return true;
+  const Index m = static_cast<Index>(npts) + k;
+  std::vector<std::int32_t> x(At(m + 1), 0);
+  std::vector<double> nbasis(At(npts + 1), 0.0);
+  knot(npts, k, x);
+  const double last = static_cast<double>(x[At(m)]);
+  const double step = p1 > 1 ? last / static_cast<double>(p1 - 1) : 0.0;
+  if (p.empty()) p.push_back(0.0);
+  p.resize(At(3 * static_cast<Index>(p1) + 1));
+  bool ok = true;
+  double t = 0.0;
+  for (Index r = 0; r < p1; ++r) {
+    if (last - t < kSnap) t = last;
+    Basis(k, t, npts, x, nbasis);
+    double sum = 0.0;
+    for (Index i = 1; i <= npts; ++i) {
+      if (nbasis[At(i)] != 0.0) sum += weights[At(i)] * nbasis[At(i)];
+    }
+    double* q = p.data() + At(3 * r + 1);
+    q[0] = q[1] = q[2] = 0.0;
+    if (!(sum > 0.0)) {
+      ok = false;
+    } else {
+      for (Index i = 1; i <= npts; ++i) {
+        if (nbasis[At(i)] == 0.0) continue;
+        const double pbasis = (weights[At(i)] * nbasis[At(i)]) / sum;
+        for (Index j = 0; j < 3; ++j) q[j] += b[At(3 * (i - 1) + j + 1)] * pbasis;
+      }
+    }
+    t += step;
+  }
+  return ok;
+}
+
+double NURBSEngine::sumrbas(const std::vector<double>& b, const std::vector<double>& nbasis,
+                            const std::vector<double>& mbasis, std::int32_t npts, std::int32_t mpts) {
+  double sum = 0.0;
+  for (Index i = 1; i <= npts; ++i) {
+    if (nbasis[At(i)] == 0.0) continue;
+    for (Index j = 1; j <= mpts; ++j) {
+      if (mbasis[At(j)] == 0.0) continue;
+      sum += (b[At(4 * mpts * (i - 1) + 4 * (j - 1) + 4)] * nbasis[At(i)]) * mbasis[At(j)];
+    }
+  }
+  return sum;
+}
+
+bool NURBSEngine::rbspsurf(const std::vector<double>& b, std::int32_t k, std::int32_t l, std::int32_t npts,
+                           std::int32_t mpts, std::int32_t p1, std::int32_t p2, std::vector<double>& q) {
+  std::vector<std::int32_t> x(At(static_cast<Index>(npts) + k + 1), 0);
+  std::vector<std::int32_t> y(At(static_cast<Index>(mpts) + l + 1), 0);
+  std::vector<double> nbasis(At(npts + 1), 0.0);
+  std::vector<double> mbasis(At(mpts + 1), 0.0);
+  const Index cells = 3 * static_cast<Index>(p1) * p2 + 1;
+  if (cells >= 1) q.insert(q.end(), At(cells), 0.0);
+  knot(npts, k, x);
+  knot(mpts, l, y);
+  const double lastU = static_cast<double>(x[At(static_cast<Index>(npts) + k)]);
+  const double lastW = static_cast<double>(y[At(static_cast<Index>(mpts) + l)]);
+  const double stepu = p1 > 1 ? lastU / static_cast<double>(p1 - 1) : 0.0;
+  const double stepw = p2 > 1 ? lastW / static_cast<double>(p2 - 1) : 0.0;
+  bool ok = true;
+  Index icount = 1;
+  double u = 0.0;
+  for (Index a = 1; a <= p1; ++a) {
+    if (lastU - u < kSnap) u = lastU;
+    Basis(k, u, npts, x, nbasis);
+    double w = 0.0;
+    for (Index e = 1; e <= p2; ++e) {
+      if (lastW - w < kSnap) w = lastW;
+      Basis(l, w, mpts, y, mbasis);
+      const double sum = sumrbas(b, nbasis, mbasis, npts, mpts);
+      if (!(sum > 0.0)) ok = false;
+      for (Index i = 1; i <= npts && sum > 0.0; ++i) {
+        if (nbasis[At(i)] == 0.0) continue;
+        for (Index j = 1; j <= mpts; ++j) {
+          if (mbasis[At(j)] == 0.0) continue;
+          const Index j1 = 4 * mpts * (i - 1) + 4 * (j - 1) + 1;
+          const double pbasis = ((b[At(j1 + 3)] * nbasis[At(i)]) * mbasis[At(j)]) / sum;
+          q[At(icount)] += b[At(j1)] * pbasis;
+          q[At(icount + 1)] += b[At(j1 + 1)] * pbasis;
+          q[At(icount + 2)] += b[At(j1 + 2)] * pbasis;
+        }
+      }
+      icount += 3;
+      w += stepw;
+    }
+    u += stepu;
+  }
+  return ok;
+}

@@ -34,6 +34,11 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace
 
 IGESReader::IGESReader(const std::string& path, bool importReferenceCurves)
@@ -44,6 +49,11 @@ IGESReader::IGESReader(const std::string& path, bool importReferenceCurves)
     return;
   }
   _igesFileStream = fw::LineInputStream::OpenFile(path);
+  if (_igesFileStream.IsOpen() && IsFolder(path)) {
+    ErrorMessage = "Cannot open the input file: it is a folder";
+    _failed = true;
+    return;
+  }
   if (!_igesFileStream.IsOpen()) {
     ErrorMessage = "Cannot open the input file: " + _igesFileStream.OpenError();
     _failed = true;

@@ -40,6 +40,11 @@ double Val(std::string_view text, std::size_t& used) {
     }
     return false;
   };
+  // Leading zeros carry no value but would take room in the buffer.
+  while (i + 1 < size && text[i] == '0' && IsDigit(text[i + 1])) {
+    ++i;
+    ++digits;
+  }
   while (i < size && IsDigit(text[i])) {
     if (!put(text[i])) ++droppedIntegerDigits;
     ++i;

@@ -29,6 +29,21 @@ class Fields {
       fields_.push_back(text);
       return;
     }
+    if (delimiter.size() == 1) {
+      // The usual case, one character: a plain scan without the general
+      // search's set-up per field.
+      const char mark = delimiter[0];
+      const char* begin = text.data();
+      const char* const end = begin + text.size();
+      for (const char* p = begin; p != end; ++p) {
+        if (*p == mark) {
+          fields_.emplace_back(begin, static_cast<std::size_t>(p - begin));
+          begin = p + 1;
+        }
+      }
+      fields_.emplace_back(begin, static_cast<std::size_t>(end - begin));
+      return;
+    }
     std::size_t start = 0;
     for (;;) {
       const std::size_t found = text.find(delimiter, start);
@@ -72,7 +87,8 @@ class FieldReader {
   }
 
   bool Double(std::int64_t n, double factor, double& out) {
-    out = fw::Val(fw::Trim(fields_[n])) * factor;
+    // Val skips leading blanks itself and stops at trailing ones.
+    out = fw::Val(fields_[n]) * factor;
     if (std::isfinite(out)) return true;
     error_ = "field " + std::to_string(n) + ": \"" + std::string(fw::Trim(fields_[n])) + "\"" +
              (factor == 1.0 ? " is out of range" : " is out of range once scaled");
@@ -174,6 +190,10 @@ std::unique_ptr<INURBSElement> ParseSurface(const Fields& fields, double s, std:
   // Each factor is at most 2^31, so the product fits; 4C is formed only once
   // C is known to be no larger than the number of fields.
   const std::int64_t C = (K1 + 1) * (K2 + 1);
+  if (!FitsInt32(C)) {
+    error = "control point count (K1 + 1)(K2 + 1) = " + std::to_string(C) + " is out of range";
+    return nullptr;
+  }
   if (C > fields.Count()) {
     error = "expected " + std::to_string(C) + " control points, found only " + std::to_string(fields.Count()) +
             " fields";

@@ -1,0 +1,351 @@
+#include "app/main_window.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/file_types.h"
+#include "app/main_menu.h"
+#include "app/property_lists.h"
+#include "app/round_rectangle.h"
+#include "app/set_properties.h"
+#include "framework/text.h"
+#include "nurbs/import_file.h"
+
+namespace shell {
+namespace {
+
+MainWindow* implicitInstance = nullptr;
+
+const char kIdleText[] = "Click on Import and select file";
+
+// The step counts the converter accepts: at least one point, and few enough
+// that the grid of a surface stays within memory and time a user would wait.
+constexpr std::int32_t kMinSteps = 1;
+constexpr std::int32_t kMaxSteps = 10000;
+
+// The labels and the check box are drawn at this size; the button and the
+// fields keep the platform's. The window was laid out for pixel-sized text.
+constexpr int kTextSize = 10;
+
+enum class Kind { RoundRectangle, StaticText, PushButton, TextField, CheckBox };
+
+struct ControlSpec {
+  const char* name;
+  Kind kind;
+  std::string_view list;
+};
+
+struct HelpText {
+  const char* control;
+  const char* text;
+};
+
+constexpr HelpText kHelpTexts[] = {
+    {"AlongStepsF", "Number of steps along Control Rulers"},
+    {"SideStepsF", "Number of Control Rulers"},
+    {"chkExportRefCurves", "Include trimmed planes and trim curves"},
+    {"ScaleF", "Scale factor for file"},
+};
+
+// IGES files carry no MIME type: the plain-text type names no extension, so
+// the dialog offers the IGES extensions, and every file for misnamed ones.
+QString AskForIgesFile(QWidget* parent, std::string_view /*fileType*/) {
+  return QFileDialog::getOpenFileName(parent, QObject::tr("Select an IGES file"), QString(),
+                                      QObject::tr("IGES files (*.igs *.iges *.IGS *.IGES);;All files (*)"));
+}
+
+QWidget* MakeControl(Kind kind, QWidget* parent) {
+  switch (kind) {
+    case Kind::RoundRectangle:
+      return new RoundRectangle(parent);
+    case Kind::StaticText: {
+      auto* label = new QLabel(parent);
+      // File names and messages are shown as typed, never as markup.
+      label->setTextFormat(Qt::PlainText);
+      return label;
+    }
+    case Kind::PushButton:
+      return new QPushButton(parent);
+    case Kind::TextField:
+      return new QLineEdit(parent);
+    case Kind::CheckBox:
+      return new QCheckBox(parent);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// Marks the window busy for one run of the Import action, whichever way the
+// run ends.
+class ImportScope {
+ public:
+  explicit ImportScope(MainWindow& window) : window_(window) { window_.beginImport(); }
+  ~ImportScope() { window_.endImport(); }
+  ImportScope(const ImportScope&) = delete;
+  ImportScope& operator=(const ImportScope&) = delete;
+
+ private:
+  MainWindow& window_;
+};
+
+MainWindow::MainWindow() : openDialog_(AskForIgesFile) {
+  setCentralWidget(new QWidget);
+  centralWidget()->setObjectName(QStringLiteral("ClientArea"));
+  setMenuBar(&::MainMenu());
+  SetProperties(this, PropertyLists::kMainWindow);
+  createControls();
+  connectControls();
+  orderTabStops();
+  nameFieldsAfterLabels();
+}
+
+MainWindow::~MainWindow() {
+  // The menu bar outlives the window: it is the application's as well.
+  if (QWidget* bar = menuWidget()) bar->setParent(nullptr);
+}
+
+void MainWindow::replaceOpenDialog(OpenDialog dialog) {
+  openDialog_ = std::move(dialog);
+}
+
+std::string MainWindow::scaleText() const {
+  return scale_->text().toStdString();
+}
+
+void MainWindow::setScaleText(std::string_view text) {
+  scale_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+template <typename Control>
+Control* MainWindow::control(const char* name) const {
+  return centralWidget()->findChild<Control*>(QString::fromLatin1(name));
+}
+
+void MainWindow::createControls() {
+  const ControlSpec controls[] = {
+      {"RoundRectangle1", Kind::RoundRectangle, PropertyLists::kRoundRectangle1},
+      {"HelpT", Kind::StaticText, PropertyLists::kHelpT},
+      {"ImportButton", Kind::PushButton, PropertyLists::kImportButton},
+      {"lblFile", Kind::StaticText, PropertyLists::kLblFile},
+      {"AlongStepsF", Kind::TextField, PropertyLists::kAlongStepsF},
+      {"SideStepsF", Kind::TextField, PropertyLists::kSideStepsF},
+      {"lblFile1", Kind::StaticText, PropertyLists::kLblFile1},
+      {"chkExportRefCurves", Kind::CheckBox, PropertyLists::kChkExportRefCurves},
+      {"lblFile11", Kind::StaticText, PropertyLists::kLblFile11},
+      {"ScaleF", Kind::TextField, PropertyLists::kScaleF},
+      {"lblFile12", Kind::StaticText, PropertyLists::kLblFile12},
+  };
+  for (const ControlSpec& spec : controls) {
+    QWidget* widget = MakeControl(spec.kind, centralWidget());
+    widget->setObjectName(QString::fromLatin1(spec.name));
+    if (spec.kind == Kind::StaticText || spec.kind == Kind::CheckBox) {
+      QFont font = widget->font();
+      font.setPixelSize(kTextSize);
+      widget->setFont(font);
+    }
+    SetProperties(widget, spec.list);
+  }
+  status_ = control<QLabel>("HelpT");
+  importButton_ = control<QPushButton>("ImportButton");
+  alongSteps_ = control<QLineEdit>("AlongStepsF");
+  sideSteps_ = control<QLineEdit>("SideStepsF");
+  scale_ = control<QLineEdit>("ScaleF");
+  referenceCurves_ = control<QCheckBox>("chkExportRefCurves");
+  alongStepsLabel_ = control<QLabel>("lblFile");
+  sideStepsLabel_ = control<QLabel>("lblFile1");
+  scaleLabel_ = control<QLabel>("lblFile11");
+}
+
+void MainWindow::connectControls() {
+  connect(importButton_, &QPushButton::clicked, this, &MainWindow::importFile);
+  for (const HelpText& help : kHelpTexts) control<QWidget>(help.control)->installEventFilter(this);
+}
+
+void MainWindow::orderTabStops() {
+  std::vector<QWidget*> stops;
+  for (QWidget* widget : centralWidget()->findChildren<QWidget*>()) {
+    if ((widget->focusPolicy() & Qt::TabFocus) && widget->property("tabIndex").isValid()) stops.push_back(widget);
+  }
+  std::stable_sort(stops.begin(), stops.end(), [](const QWidget* a, const QWidget* b) {
+    return a->property("tabIndex").toInt() < b->property("tabIndex").toInt();
+  });
+  for (std::size_t i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1], stops[i]);
+}
+
+void MainWindow::nameFieldsAfterLabels() {
+  // A screen reader announces a field by its label's text; the labels, the
+  // status line, the button and the check box are read by their own text.
+  const std::pair<QLabel*, QLineEdit*> pairs[] = {
+      {alongStepsLabel_, alongSteps_}, {sideStepsLabel_, sideSteps_}, {scaleLabel_, scale_}};
+  for (const auto& [label, field] : pairs) {
+    label->setBuddy(field);
+    field->setAccessibleName(label->text());
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Enter:
+      showHelpFor(watched);
+      break;
+    case QEvent::Leave:
+      showIdleText();
+      break;
+    case QEvent::FocusOut:
+      // Opening a menu to paste into the field does not leave it.
+      if (watched == scale_ && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        ScaleF_LostFocus();
+      }
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showHelpFor(const QObject* control) {
+  // While an import runs the status line reports its progress instead.
+  if (importing_) return;
+  for (const HelpText& help : kHelpTexts) {
+    if (control->objectName() == QLatin1String(help.control)) status_->setText(QString::fromLatin1(help.text));
+  }
+}
+
+void MainWindow::showIdleText() {
+  if (!importing_) status_->setText(QString::fromLatin1(kIdleText));
+}
+
+void MainWindow::ScaleF_LostFocus() {
+  if (!(fw::Val(scale_->text().toStdString()) > 0.0)) scale_->setText(QStringLiteral("1"));
+}
+
+void MainWindow::showStatus(const QString& text) {
+  status_->setText(text);
+  // Drawn now: the next step may run for a long time before events are seen.
+  status_->repaint();
+}
+
+bool MainWindow::readStepCount(QLineEdit* field, const QLabel* label, std::int32_t& count) {
+  count = fw::ToInt32(fw::Val(field->text().toStdString()));
+  if (count >= kMinSteps && count <= kMaxSteps) return true;
+  showStatus(tr("%1 must be a whole number from %2 to %3.").arg(label->text()).arg(kMinSteps).arg(kMaxSteps));
+  field->setFocus(Qt::OtherFocusReason);
+  field->selectAll();
+  return false;
+}
+
+void MainWindow::beginImport() {
+  importing_ = true;
+  // A disabled button would hand its focus to the next field, selecting the
+  // text there; the window holds the focus instead and gives it back after.
+  // The window may be inactive behind the file dialog, so ask the window.
+  importButtonHadFocus_ = focusWidget() == importButton_;
+  if (importButtonHadFocus_) centralWidget()->setFocus(Qt::OtherFocusReason);
+  importButton_->setEnabled(false);
+  // The reader takes the scale afresh for every element: an edit during the
+  // import would give one file two scales.
+  scale_->setReadOnly(true);
+}
+
+void MainWindow::endImport() {
+  importing_ = false;
+  scale_->setReadOnly(false);
+  importButton_->setEnabled(true);
+  if (importButtonHadFocus_) importButton_->setFocus(Qt::OtherFocusReason);
+  if (closeRequested_) {
+    closeRequested_ = false;
+    close();
+  }
+}
+
+void MainWindow::importFile() {
+  if (importing_) return;
+  try {
+    std::int32_t along = 0;
+    std::int32_t side = 0;
+    if (!readStepCount(alongSteps_, alongStepsLabel_, along) || !readStepCount(sideSteps_, sideStepsLabel_, side)) {
+      return;
+    }
+    App* app = ::App();
+    if (!app) return;
+    app->AlongStep = along;
+    app->SideStep = side;
+
+    ImportScope busy(*this);
+    const std::string fileType = FileTypes1::pTextPlain ? FileTypes1::pTextPlain->Name : std::string();
+    const QString chosen = openDialog_(this, fileType);
+    if (chosen.isEmpty()) return;
+    const std::string path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
+
+    showStatus(tr("Reading..."));
+    ImportOutcome outcome;
+    try {
+      outcome = ImportFile(path, referenceCurves_->isChecked(), [this](std::string_view text) {
+        showStatus(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+      });
+    } catch (const std::bad_alloc&) {
+      outcome = {false, {}, "Not enough memory to import " + path};
+    } catch (const std::exception& e) {
+      outcome = {false, {}, "Cannot import " + path + ": " + e.what()};
+    }
+    if (!outcome.ok) {
+      if (outcome.message.empty()) outcome.message = "Cannot import " + path;
+      showStatus(QString::fromStdString(outcome.message));
+      return;
+    }
+    showStatus(tr("Done..."));
+    QApplication::beep();
+    showStatus(QString::fromLatin1(kIdleText));
+  } catch (...) {
+    // Nothing may leave a slot; whatever failed, the window keeps running.
+    try {
+      showStatus(tr("The import failed unexpectedly."));
+    } catch (...) {
+    }
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (importing_) {
+    // Stopping mid-way would leave no script; the window closes as soon as
+    // the import returns.
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
+  event->accept();
+  Event_Close();
+}
+
+void MainWindow::Event_Close() {
+  QCoreApplication::exit(0);
+}
+
+void ReleaseMainWindow() {
+  delete implicitInstance;
+  implicitInstance = nullptr;
+}
+
+}  // namespace shell
+
+shell::MainWindow& MainWindow() {
+  if (!shell::implicitInstance) shell::implicitInstance = new shell::MainWindow();
+  return *shell::implicitInstance;
+}

@@ -6,6 +6,7 @@
 // file in fixed-size blocks; memory grows only with the longest line.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -39,6 +40,11 @@ class LineInputStream {
   // view stays valid until the next call of AtEnd or ReadLine.
   std::string_view ReadLine();
 
+  // At most this many bytes are left to read (line ends included); for a
+  // file whose size the system does not tell, the bytes already in hand.
+  // Lets a caller size a buffer for what is still to come.
+  std::uint64_t RemainingBytes() const;
+
  private:
   // Skips line-end characters; false when the stream is exhausted.
   bool SkipLineEnds();
@@ -55,6 +61,8 @@ class LineInputStream {
   const char* end_ = nullptr;
   bool open_ = false;
   bool fileDone_ = true;
+  std::uint64_t fileSize_ = 0;   // 0 when unknown
+  std::uint64_t fileRead_ = 0;   // bytes read from the file so far
   std::string openError_;
 };
 

@@ -36,6 +36,10 @@ std::string Str(std::int64_t value);
 // ".0", -0 is written "0", and the decimal point is always ".".
 std::string CStr(double value);
 
+// Writes CStr(value) at out, which must have room for 24 characters, and
+// returns the end of what it wrote. Does not allocate.
+char* WriteCStr(char* out, double value);
+
 // Appends CStr(value) / the decimal text of value to out without a temporary.
 void AppendCStr(std::string& out, double value);
 void AppendInt(std::string& out, std::int64_t value);
@@ -68,6 +72,12 @@ std::string ReplaceAll(std::string_view text, std::string_view sought, std::stri
 // The same in place; when sought and replacement are one character each the
 // text is not copied.
 void ReplaceAllInPlace(std::string& text, std::string_view sought, std::string_view replacement);
+
+// Reserves room for capacity characters in text, as reserve does (and
+// throwing as it does). Where the system offers large memory pages the room
+// is backed by them as it is first written, which spares a long text most of
+// its page faults; pages that are never written cost no memory either way.
+void ReserveAhead(std::string& text, std::size_t capacity);
 
 // Line ends of the script format.
 inline constexpr std::string_view kEndOfLineWindows = "\r\n";

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "framework/runtime.h"
@@ -172,6 +173,13 @@ std::unique_ptr<INURBSElement> IGESReader::ReadNextNURBSElement() {
   }
 
   const std::int64_t last = static_cast<std::int64_t>(pointer) + count - 1;
+  // Room for the joined text up front (64 columns a line), so that a long
+  // entity is not copied while it grows: such a copy would hold the event
+  // loop up. The lines cannot hold more than what is left of the file, which
+  // bounds a count that claims too much.
+  const std::uint64_t bound = std::min<std::uint64_t>(static_cast<std::uint64_t>(count) * 64,
+                                                      _igesFileStream.RemainingBytes() + _currentLine.size());
+  _parameterText.reserve(static_cast<std::size_t>(bound));
   _parameterText.assign(Trim(Mid(_currentLine, 1, 64)));
   while (GetFieldId(_currentLine) != last) {
     if (_igesFileStream.AtEnd()) {

@@ -1,8 +1,8 @@
 // Parameter Data of entities 126 and 128 into elements.
 //
-// The text is split into its fields once; a field is then fetched by its
-// number in constant time, with the same result as NthField on the whole
-// text. Every field index that the counts make the parser read is checked
+// A field is fetched by its number, with the same result as NthField on the
+// whole text; reading the fields in order costs one pass over the text.
+// Every field index that the counts make the parser read is checked
 // against the number of fields first: an entity cut short is malformed (its
 // missing values would otherwise read as 0 and put points at the origin), and
 // no count can make an array larger than the text that holds its values.
@@ -10,11 +10,16 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "framework/runtime.h"
 #include "framework/text.h"
@@ -22,47 +27,126 @@
 
 namespace {
 
-class Fields {
+// Lets the event loop in once every `every` steps of a long loop, so that a
+// long entity does not hold it up; a short one never waits for it.
+class Pacer {
  public:
-  Fields(std::string_view text, std::string_view delimiter) {
-    if (delimiter.empty()) {
-      fields_.push_back(text);
-      return;
-    }
-    if (delimiter.size() == 1) {
-      // The usual case, one character: a plain scan without the general
-      // search's set-up per field.
-      const char mark = delimiter[0];
-      const char* begin = text.data();
-      const char* const end = begin + text.size();
-      for (const char* p = begin; p != end; ++p) {
-        if (*p == mark) {
-          fields_.emplace_back(begin, static_cast<std::size_t>(p - begin));
-          begin = p + 1;
-        }
-      }
-      fields_.emplace_back(begin, static_cast<std::size_t>(end - begin));
-      return;
-    }
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t found = text.find(delimiter, start);
-      if (found == std::string_view::npos) {
-        fields_.push_back(text.substr(start));
-        return;
-      }
-      fields_.push_back(text.substr(start, found - start));
-      start = found + delimiter.size();
+  explicit Pacer(int every) : every_(every), left_(every) {}
+  void Step() {
+    if (--left_ == 0) {
+      left_ = every_;
+      fw::RuntimeBackgroundTask();
     }
   }
 
-  std::int64_t Count() const { return static_cast<std::int64_t>(fields_.size()); }
+ private:
+  int every_;
+  int left_;
+};
+
+constexpr int kValuesPerYield = 1 << 14;
+
+// The fields of one parameter text. With the usual one-character
+// delimiter nothing is split ahead: the delimiters are counted in one fast
+// pass, and a cursor then walks forward to the field asked for, so reading
+// the fields in order costs one pass over the text and no list of fields,
+// however long the entity. Going back restarts the walk from the first
+// field (only the type and error messages ever do).
+class Fields {
+ public:
+  Fields(std::string_view text, std::string_view delimiter) : text_(text) {
+    if (delimiter.size() == 1) {
+      mark_ = delimiter[0];
+      count_ = static_cast<std::int64_t>(CountOf(text, mark_)) + 1;
+      Restart();
+      return;
+    }
+    if (delimiter.empty()) {
+      fields_.push_back(text);
+    } else {
+      std::size_t start = 0;
+      for (;;) {
+        const std::size_t found = text.find(delimiter, start);
+        if (found == std::string_view::npos) {
+          fields_.push_back(text.substr(start));
+          break;
+        }
+        fields_.push_back(text.substr(start, found - start));
+        start = found + delimiter.size();
+      }
+    }
+    count_ = static_cast<std::int64_t>(fields_.size());
+  }
+
+  std::int64_t Count() const { return count_; }
 
   // Field n, counted from 1; callers check n against Count() first.
-  std::string_view operator[](std::int64_t n) const { return fields_[static_cast<std::size_t>(n - 1)]; }
+  [[gnu::always_inline]] std::string_view operator[](std::int64_t n) const {
+    if (!fields_.empty()) return fields_[static_cast<std::size_t>(n - 1)];
+    if (n < index_) Restart();
+    while (index_ < n) {
+      start_ = end_ + 1;
+      end_ = FindMark(start_);
+      ++index_;
+    }
+    return std::string_view(text_.data() + start_, end_ - start_);
+  }
 
  private:
-  std::vector<std::string_view> fields_;
+  // How often mark occurs in text, sixteen characters a step where the
+  // processor allows.
+  static std::size_t CountOf(std::string_view text, char mark) {
+    std::size_t count = 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+#ifdef __SSE2__
+    // A match is -1 in its byte: subtracting the comparison counts matches
+    // per byte position, which are summed into count every 255 steps,
+    // before a byte could overflow.
+    const __m128i marks = _mm_set1_epi8(mark);
+    while (end - p >= 16) {
+      __m128i counts = _mm_setzero_si128();
+      for (int step = 0; step < 255 && end - p >= 16; ++step, p += 16) {
+        counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), marks));
+      }
+      const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+      count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+               static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    }
+#endif
+    for (; p != end; ++p) count += *p == mark ? 1 : 0;
+    return count;
+  }
+
+  // Position of the first delimiter at or after from, or the text's end.
+  [[gnu::always_inline]] std::size_t FindMark(std::size_t from) const {
+    if (from >= text_.size()) return text_.size();
+#ifdef __SSE2__
+    // Most fields are short: one look at the next sixteen characters.
+    if (text_.size() - from >= 16) {
+      const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + from)), _mm_set1_epi8(mark_))));
+      if (found != 0) return from + static_cast<std::size_t>(__builtin_ctz(found));
+    }
+#endif
+    const void* found = std::memchr(text_.data() + from, mark_, text_.size() - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data()) : text_.size();
+  }
+
+  void Restart() const {
+    index_ = 1;
+    start_ = 0;
+    end_ = FindMark(0);
+  }
+
+  std::string_view text_;
+  char mark_ = 0;
+  std::int64_t count_ = 0;
+  std::vector<std::string_view> fields_;  // only for a delimiter of other than one character
+  // The cursor: field index_ spans [start_, end_).
+  mutable std::int64_t index_ = 1;
+  mutable std::size_t start_ = 0;
+  mutable std::size_t end_ = 0;
 };
 
 // Reads fields with the checks that make a malformed entity a message.
@@ -86,16 +170,21 @@ class FieldReader {
     return false;
   }
 
-  bool Double(std::int64_t n, double factor, double& out) {
+  [[gnu::always_inline]] bool Double(std::int64_t n, double factor, double& out) {
     // Val skips leading blanks itself and stops at trailing ones.
     out = fw::Val(fields_[n]) * factor;
     if (std::isfinite(out)) return true;
+    return OutOfRange(n, factor);
+  }
+
+ private:
+  // Kept out of line: the message is built once, for the one field that fails.
+  [[gnu::noinline]] bool OutOfRange(std::int64_t n, double factor) {
     error_ = "field " + std::to_string(n) + ": \"" + std::string(fw::Trim(fields_[n])) + "\"" +
              (factor == 1.0 ? " is out of range" : " is out of range once scaled");
     return false;
   }
 
- private:
   const Fields& fields_;
   std::string& error_;
 };
@@ -112,6 +201,7 @@ double ScaleFactor() {
 
 std::unique_ptr<INURBSElement> ParseCurve(const Fields& fields, double s, std::string& error) {
   FieldReader read(fields, error);
+  Pacer pacer(kValuesPerYield);
   auto curve = std::make_unique<NURBSCurve>();
   std::int32_t k = 0;
   if (!read.Need(1, 7, "the curve's counts and flags")) return nullptr;
@@ -141,18 +231,21 @@ std::unique_ptr<INURBSElement> ParseCurve(const Fields& fields, double s, std::s
   double value = 0.0;
   if (A >= 0) curve->KnotValue.reserve(static_cast<std::size_t>(A + 1));
   for (std::int64_t i = 0; i <= A; ++i) {
+    pacer.Step();
     if (!read.Double(i + 8, 1.0, value)) return nullptr;
     curve->KnotValue.push_back(value);
   }
   curve->Weights.reserve(static_cast<std::size_t>(K >= 0 ? K + 2 : 1));
   curve->Weights.push_back(0.0);
   for (std::int64_t i = 0; i <= K; ++i) {
+    pacer.Step();
     if (!read.Double(A + 9 + i, 1.0, value)) return nullptr;
     curve->Weights.push_back(value);
   }
   curve->ControlPoints.reserve(static_cast<std::size_t>(K >= 0 ? 3 * K + 4 : 1));
   curve->ControlPoints.push_back(0.0);
   for (std::int64_t i = 0; i <= 3 * K + 2; i += 3) {
+    pacer.Step();
     const std::int64_t b = A + 10 + K + i;
     double x = 0.0, y = 0.0, z = 0.0;
     if (!read.Double(b, s, x) || !read.Double(b + 1, s, y) || !read.Double(b + 2, s, z)) return nullptr;
@@ -163,6 +256,7 @@ std::unique_ptr<INURBSElement> ParseCurve(const Fields& fields, double s, std::s
 
 std::unique_ptr<INURBSElement> ParseSurface(const Fields& fields, double s, std::string& error) {
   FieldReader read(fields, error);
+  Pacer pacer(kValuesPerYield);
   auto surface = std::make_unique<NURBSSurface>();
   std::int32_t k1 = 0, k2 = 0;
   if (!read.Need(1, 10, "the surface's counts and flags")) return nullptr;
@@ -203,20 +297,25 @@ std::unique_ptr<INURBSElement> ParseSurface(const Fields& fields, double s, std:
       !read.Need(A + B + C + 13, A + B + 12 + 4 * C, "the control points")) {
     return nullptr;
   }
-  double value = 0.0;
-  surface->Weights.reserve(static_cast<std::size_t>(C >= 0 ? C + 1 : 1));
-  surface->Weights.push_back(0.0);
+  // Both arrays are sized once and filled in place; C is at most the
+  // number of fields here.
+  const auto count = static_cast<std::size_t>(C >= 0 ? C : 0);
+  surface->Weights.assign(count + 1, 0.0);
+  double* weight = surface->Weights.data() + 1;
   for (std::int64_t j = A + B + 13; j <= A + B + 12 + C; ++j) {
-    if (!read.Double(j, 1.0, value)) return nullptr;
-    surface->Weights.push_back(value);
+    pacer.Step();
+    if (!read.Double(j, 1.0, *weight++)) return nullptr;
   }
-  surface->ControlPoints.reserve(static_cast<std::size_t>(C >= 0 ? 4 * C + 1 : 1));
-  surface->ControlPoints.push_back(0.0);
-  std::size_t n = 1;
-  for (std::int64_t j = A + B + C + 13; j <= A + B + 10 + 4 * C; j += 3, ++n) {
-    double x = 0.0, y = 0.0, z = 0.0;
-    if (!read.Double(j, s, x) || !read.Double(j + 1, s, y) || !read.Double(j + 2, s, z)) return nullptr;
-    surface->ControlPoints.insert(surface->ControlPoints.end(), {x, z, y, surface->Weights[n]});
+  surface->ControlPoints.assign(4 * count + 1, 0.0);
+  double* point = surface->ControlPoints.data() + 1;
+  weight = surface->Weights.data() + 1;
+  for (std::int64_t j = A + B + C + 13; j <= A + B + 10 + 4 * C; j += 3, point += 4) {
+    pacer.Step();
+    // Stored X, Z, Y, weight.
+    if (!read.Double(j, s, point[0]) || !read.Double(j + 1, s, point[2]) || !read.Double(j + 2, s, point[1])) {
+      return nullptr;
+    }
+    point[3] = *weight++;
   }
   return surface;
 }

@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -11,6 +13,7 @@
 #include <new>
 #include <system_error>
 
+#include "framework/runtime.h"
 #include "framework/text.h"
 #include "nurbs/iges_importer.h"
 
@@ -29,16 +32,52 @@ std::string CannotWrite(const std::string& path, int error) {
   return "Cannot write " + path + ": " + std::strerror(error);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+// Pieces of this size keep the window responsive while a script of hundreds
+// of megabytes is prepared and written: the event loop gets a turn between
+// them.
+constexpr std::size_t kPiece = std::size_t{8} << 20;
+
+// Writes text and then tail, one piece at a time.
+bool WriteAll(int fd, std::string_view text, std::string_view tail) {
+  while (!text.empty() || !tail.empty()) {
+    const std::size_t piece = std::min(text.size(), kPiece);
+    iovec pieces[2] = {{const_cast<char*>(text.data()), piece}, {const_cast<char*>(tail.data()), tail.size()}};
+    const bool last = piece == text.size();
+    const int first = piece == 0 ? 1 : 0;
+    const ssize_t written = ::writev(fd, pieces + first, (last ? 2 : 1) - first);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
+    auto done = static_cast<std::size_t>(written);
+    const std::size_t fromText = std::min(done, piece);
+    text.remove_prefix(fromText);
+    if (last) tail.remove_prefix(done - fromText);
+    fw::RuntimeBackgroundTask();
   }
   return true;
+}
+
+// Every "," becomes ".", a piece at a time, in place.
+void DecimalPoints(std::string& script) {
+  for (std::size_t start = 0; start < script.size(); start += kPiece) {
+    const auto begin = script.begin() + static_cast<std::ptrdiff_t>(start);
+    std::replace(begin, begin + static_cast<std::ptrdiff_t>(std::min(kPiece, script.size() - start)), ',', '.');
+    fw::RuntimeBackgroundTask();
+  }
+}
+
+// Allocates the file's blocks before the write. Without it the file system
+// allocates them page by page during the write and again while the rename
+// replaces an older file, which costs several times the copy itself. Where
+// the file system cannot do this the write simply goes ahead.
+void AllocateAhead(int fd, std::size_t size) {
+#ifdef __linux__
+  if (size > 0) (void)::fallocate(fd, 0, 0, static_cast<off_t>(size));
+#else
+  (void)fd;
+  (void)size;
+#endif
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -64,7 +103,8 @@ bool WriteScriptFile(const std::string& path, std::string_view text, std::string
   const mode_t mask = ::umask(0);
   ::umask(mask);
   ::fchmod(fd, 0666 & ~mask);
-  bool ok = WriteAll(fd, text) && WriteAll(fd, fw::kEndOfLineMacintosh);
+  AllocateAhead(fd, text.size() + fw::kEndOfLineMacintosh.size());
+  bool ok = WriteAll(fd, text, fw::kEndOfLineMacintosh);
   int failure = ok ? 0 : errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
@@ -103,7 +143,7 @@ ImportOutcome ImportFileTo(const std::string& inputPath, const std::string& outp
     if (status) status("Saving...");
     // Number texts never carry a decimal comma here, but the script format
     // promises a decimal point whatever wrote the numbers.
-    fw::ReplaceAllInPlace(script, ",", ".");
+    DecimalPoints(script);
     std::string error;
     if (!WriteScriptFile(outputPath, script, error)) {
       outcome.message = error;

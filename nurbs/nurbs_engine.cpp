@@ -1,6 +1,7 @@
 #include "nurbs/nurbs_engine.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string_view>
 
@@ -36,6 +37,7 @@ class DirectionBasis {
   DirectionBasis(Index npts, Index c, Index p) : npts_(npts), c_(c), width_(std::min(c, npts)) {
     first_.resize(At(std::max<Index>(p, 0)));
     count_.resize(first_.size());
+    dense_.assign(first_.size(), true);
     values_.resize(first_.size() * At(width_));
     std::vector<double> temp(At(width_ + 1));
     const Index lastKnot = KnotAt(npts + c, npts, c);
@@ -43,6 +45,7 @@ class DirectionBasis {
     const double step = p > 1 ? last / static_cast<double>(p - 1) : 0.0;
     double t = 0.0;
     for (Index a = 0; a < p; ++a) {
+      if ((a & 4095) == 4095) fw::RuntimeBackgroundTask();
       // The last value lands exactly on the last knot although it is reached
       // by repeated addition; one that overshoots is pulled back to it.
       if (last - t < kSnap) t = last;
@@ -53,6 +56,10 @@ class DirectionBasis {
 
   Index First(Index a) const { return first_[At(a)]; }
   Index Count(Index a) const { return count_[At(a)]; }
+  // True when none of the values of parameter a is 0.
+  bool Dense(Index a) const { return dense_[At(a)]; }
+  // The most values that one parameter value has.
+  Index Width() const { return width_; }
   const double* Values(Index a) const { return values_.data() + At(a * width_); }
 
  private:
@@ -92,9 +99,18 @@ class DirectionBasis {
         temp[At(r)] = d + e;
       }
     }
-    first_[At(a)] = base;
-    count_[At(a)] = c_;
-    std::copy(temp.begin(), temp.begin() + c_, out);
+    // Values that came out 0 (the first one, at a knot) are left out at
+    // either end: the textbook routines skip them as well, so the sums keep
+    // the same terms in the same order.
+    Index from = 0, to = c_;
+    while (from < to && temp[At(from)] == 0.0) ++from;
+    while (to > from && temp[At(to - 1)] == 0.0) --to;
+    first_[At(a)] = base + from;
+    count_[At(a)] = to - from;
+    std::copy(temp.begin() + from, temp.begin() + to, out);
+    for (Index r = from; r < to; ++r) {
+      if (temp[At(r)] == 0.0) dense_[At(a)] = false;
+    }
   }
 
   Index npts_;
@@ -102,6 +118,7 @@ class DirectionBasis {
   Index width_;
   std::vector<Index> first_;
   std::vector<Index> count_;
+  std::vector<bool> dense_;
   std::vector<double> values_;
 };
 
@@ -122,15 +139,90 @@ void AppendHeader(std::string& script, std::int64_t horizontal, std::int64_t ver
   script += "\r\n";
 }
 
-void AppendRow(std::string& script, Index column, Index row, const double q[3]) {
-  fw::AppendInt(script, column);
-  script += '\t';
-  fw::AppendInt(script, row);
-  for (int j = 0; j < 3; ++j) {
-    script += '\t';
-    fw::AppendCStr(script, q[j]);
+// Writes point rows straight into the script: room for a batch of rows is
+// opened at the end of the text, the rows are formatted into it, and the
+// text is cut back to what was written. No number or row passes through a
+// string of its own.
+class RowWriter {
+ public:
+  // Two grid indices below 2^31 and three coordinates of at most 24
+  // characters, with their separators and the line end.
+  static constexpr std::size_t kMaxRow = 2 * 10 + 3 * 24 + 5 + 2;
+  // Rows per batch: enough to make the cost of opening negligible, few
+  // enough that the room opened beyond the text stays small.
+  static constexpr Index kBatch = 256;
+
+  explicit RowWriter(std::string& script) : script_(script) {}
+  RowWriter(const RowWriter&) = delete;
+  RowWriter& operator=(const RowWriter&) = delete;
+
+  // Makes room for up to rows more rows, closing the batch before; Close
+  // must follow the last batch before the script is used otherwise.
+  void Open(Index rows) {
+    Close();
+    const std::size_t used = script_.size();
+    script_.resize(used + At(rows) * kMaxRow);
+    at_ = script_.data() + used;
   }
-  script += "\r\n";
+
+  void Row(Index column, Index row, const double q[3]) {
+    char* p = at_;
+    p = std::to_chars(p, p + 10, static_cast<std::uint32_t>(column)).ptr;
+    *p++ = '\t';
+    p = std::to_chars(p, p + 10, static_cast<std::uint32_t>(row)).ptr;
+    for (int j = 0; j < 3; ++j) {
+      *p++ = '\t';
+      p = fw::WriteCStr(p, q[j]);
+    }
+    *p++ = '\r';
+    *p++ = '\n';
+    at_ = p;
+  }
+
+  void Close() {
+    if (at_ != nullptr) script_.resize(static_cast<std::size_t>(at_ - script_.data()));
+    at_ = nullptr;
+  }
+
+ private:
+  std::string& script_;
+  char* at_ = nullptr;
+};
+
+// One grid point of a surface whose window holds no zero value: the
+// weighted basis sum and, when it is positive, the point added into q, with
+// the operations of sumrbas and rbspsurf in their order. The window starts
+// at corner, rows rowStride values apart; kCount is the inner window size
+// when fixed at compile time (0 to take countJ). products holds the weighted
+// products between the two passes.
+template <Index kCount>
+double DensePoint(const double* corner, Index rowStride, const double* N, Index countI, const double* M,
+                  Index countJ, double* products, double q[3]) {
+  const Index inner = kCount > 0 ? kCount : countJ;
+  double sum = 0.0;
+  double* product = products;
+  for (Index ri = 0; ri < countI; ++ri) {
+    const double* P = corner + ri * rowStride;
+    const double n = N[ri];
+    for (Index rj = 0; rj < inner; ++rj) {
+      product[rj] = (P[4 * rj + 3] * n) * M[rj];
+      sum += product[rj];
+    }
+    product += inner;
+  }
+  if (!(sum > 0.0)) return sum;
+  product = products;
+  for (Index ri = 0; ri < countI; ++ri) {
+    const double* P = corner + ri * rowStride;
+    for (Index rj = 0; rj < inner; ++rj) {
+      const double pbasis = product[rj] / sum;
+      q[0] += P[4 * rj] * pbasis;
+      q[1] += P[4 * rj + 1] * pbasis;
+      q[2] += P[4 * rj + 2] * pbasis;
+    }
+    product += inner;
+  }
+  return sum;
 }
 
 bool PointIsFinite(const double q[3]) { return std::isfinite(q[0]) && std::isfinite(q[1]) && std::isfinite(q[2]); }
@@ -172,11 +264,13 @@ bool NURBSEngine::ConvertNURBSCurve(const NURBSCurve& curve, std::int32_t steps,
   const Index p1 = std::max<Index>(steps, 0);
   const DirectionBasis basis(npts, k, p1);
   const std::size_t mark = script.size();
-  EnsureRoom(script, 80 + At(p1) * 72);
+  EnsureRoom(script, 80 + At(p1) * 72 + RowWriter::kBatch * RowWriter::kMaxRow);
   AppendHeader(script, static_cast<std::int64_t>(fw::App().AlongStep) - 1, 1, 1);
   const double* b = curve.ControlPoints.data();
   const double* w = curve.Weights.data();
+  RowWriter rows(script);
   for (Index a = 0; a < p1; ++a) {
+    if (a % RowWriter::kBatch == 0) rows.Open(std::min(RowWriter::kBatch, p1 - a));
     const Index first = basis.First(a);
     const Index count = basis.Count(a);
     const double* N = basis.Values(a);
@@ -204,9 +298,10 @@ bool NURBSEngine::ConvertNURBSCurve(const NURBSCurve& curve, std::int32_t steps,
       error = kOverflowMessage;
       return false;
     }
-    AppendRow(script, 0, a, q);
+    rows.Row(0, a, q);
     if ((a & 63) == 63) fw::RuntimeBackgroundTask();
   }
+  rows.Close();
   script += "End Object\r\n";
   return true;
 }
@@ -278,45 +373,85 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
   // A count below 1 in either direction gives an object without points.
   const Index along = rowsB > 0 ? rowsA : 0;
   const Index across = rowsA > 0 ? rowsB : 0;
-  EnsureRoom(script, 80 + At(along * across) * 72);
+  EnsureRoom(script, 80 + At(along * across) * 72 + RowWriter::kBatch * RowWriter::kMaxRow);
   AppendHeader(script, alongRaised ? 2 : static_cast<std::int64_t>(fw::App().AlongStep) - 1,
                acrossRaised ? 2 : static_cast<std::int64_t>(fw::App().SideStep) - 1, 3);
   if (along > 0) {
     const DirectionBasis outer(npts, k, along);
     const DirectionBasis inner(mpts, l, across);
     const double* b = surface.ControlPoints.data();
+    // The weighted products of one grid point, formed once for the sum and
+    // used again for each point's share.
+    std::vector<double> products(At(outer.Width() * inner.Width()));
+    RowWriter rows(script);
     for (Index a = 0; a < along; ++a) {
       const Index firstI = outer.First(a);
       const Index countI = outer.Count(a);
       const double* N = outer.Values(a);
+      const bool denseI = outer.Dense(a);
       for (Index e = 0; e < across; ++e) {
+        if (e % RowWriter::kBatch == 0) {
+          // A very long row lets the event loop in between its batches too.
+          if (e > 0) fw::RuntimeBackgroundTask();
+          rows.Open(std::min(RowWriter::kBatch, across - e));
+        }
         const Index firstJ = inner.First(e);
         const Index countJ = inner.Count(e);
         const double* M = inner.Values(e);
+        const double* const corner = b + At(4 * mpts * (firstI - 1) + 4 * (firstJ - 1) + 1);
+        const Index rowStride = 4 * mpts;
         double sum = 0.0;
-        for (Index ri = 0; ri < countI; ++ri) {
-          if (N[ri] == 0.0) continue;
-          const double* row = b + At(4 * mpts * (firstI + ri - 1) + 4 * (firstJ - 1) + 4);
-          for (Index rj = 0; rj < countJ; ++rj) {
-            if (M[rj] != 0.0) sum += (row[4 * rj] * N[ri]) * M[rj];
-          }
-        }
-        if (!(sum > 0.0)) {
-          script.resize(mark);
-          error = NoPositionMessage(sum);
-          return false;
-        }
         double q[3] = {0.0, 0.0, 0.0};
-        for (Index ri = 0; ri < countI; ++ri) {
-          if (N[ri] == 0.0) continue;
-          const double* row = b + At(4 * mpts * (firstI + ri - 1) + 4 * (firstJ - 1) + 1);
-          for (Index rj = 0; rj < countJ; ++rj) {
-            if (M[rj] == 0.0) continue;
-            const double* P = row + 4 * rj;
-            const double pbasis = ((P[3] * N[ri]) * M[rj]) / sum;
-            q[0] += P[0] * pbasis;
-            q[1] += P[1] * pbasis;
-            q[2] += P[2] * pbasis;
+        if (denseI && inner.Dense(e)) {
+          // No value is 0, so no term is skipped: the same sums without a
+          // test per term, unrolled for the usual window sizes.
+          switch (countJ) {
+            case 4:
+              sum = DensePoint<4>(corner, rowStride, N, countI, M, countJ, products.data(), q);
+              break;
+            case 3:
+              sum = DensePoint<3>(corner, rowStride, N, countI, M, countJ, products.data(), q);
+              break;
+            case 2:
+              sum = DensePoint<2>(corner, rowStride, N, countI, M, countJ, products.data(), q);
+              break;
+            default:
+              sum = DensePoint<0>(corner, rowStride, N, countI, M, countJ, products.data(), q);
+              break;
+          }
+          if (!(sum > 0.0)) {
+            script.resize(mark);
+            error = NoPositionMessage(sum);
+            return false;
+          }
+        } else {
+          for (Index ri = 0; ri < countI; ++ri) {
+            if (N[ri] == 0.0) continue;
+            const double* P = corner + ri * rowStride;
+            double* product = products.data() + At(ri * countJ);
+            for (Index rj = 0; rj < countJ; ++rj) {
+              if (M[rj] == 0.0) continue;
+              product[rj] = (P[4 * rj + 3] * N[ri]) * M[rj];
+              sum += product[rj];
+            }
+          }
+          if (!(sum > 0.0)) {
+            script.resize(mark);
+            error = NoPositionMessage(sum);
+            return false;
+          }
+          for (Index ri = 0; ri < countI; ++ri) {
+            if (N[ri] == 0.0) continue;
+            const double* row = corner + ri * rowStride;
+            const double* product = products.data() + At(ri * countJ);
+            for (Index rj = 0; rj < countJ; ++rj) {
+              if (M[rj] == 0.0) continue;
+              const double* P = row + 4 * rj;
+              const double pbasis = product[rj] / sum;
+              q[0] += P[0] * pbasis;
+              q[1] += P[1] * pbasis;
+              q[2] += P[2] * pbasis;
+            }
           }
         }
         if (!PointIsFinite(q)) {
@@ -324,10 +459,11 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
           error = kOverflowMessage;
           return false;
         }
-        AppendRow(script, e, a, q);
+        rows.Row(e, a, q);
       }
       fw::RuntimeBackgroundTask();
     }
+    rows.Close();
   }
   script += "End Object\r\n";
   return true;

@@ -2,8 +2,6 @@
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QFocusEvent>
-#include <QFontMetrics>
-#include <QMenuBar>
 
 #include "app/round_rectangle.h"
 #include "app_fixture.h"
@@ -11,48 +9,63 @@
 namespace {
 
 using app_test::kIdleText;
-using app_test::WindowTest;
+using AppWindow = app_test::WindowTest;
 
-using AppWindow = WindowTest;
-
-struct ControlCase {
-  const char* name;
-  const char* qtClass;
-  QRect geometry;  // in the client area
-  const char* text;
-};
-
-TEST_F(AppWindow, OpensWithEveryControlInPlace) {
-  const ControlCase cases[] = {
-      {"RoundRectangle1", "shell::RoundRectangle", {162, 38, 418, 35}, nullptr},
-      {"HelpT", "QLabel", {175, 40, 396, 33}, kIdleText},
-      {"ImportButton", "QPushButton", {500, 5, 80, 22}, "Import"},
-      {"lblFile", "QLabel", {-5, 8, 80, 20}, "Ruler Steps"},
-      {"AlongStepsF", "QLineEdit", {81, 7, 62, 22}, "16"},
-      {"SideStepsF", "QLineEdit", {257, 7, 62, 22}, "16"},
-      {"lblFile1", "QLabel", {152, 8, 98, 20}, "Cross Curve steps"},
-      {"chkExportRefCurves", "QCheckBox", {20, 43, 134, 21}, "Import Curves / Trims"},
-      {"lblFile11", "QLabel", {331, 8, 64, 20}, "Scale factor"},
-      {"ScaleF", "QLineEdit", {407, 7, 62, 22}, "1"},
-      {"lblFile12", "QLabel", {8, 77, 572, 17}, nullptr},
+// Every control where it was designed, with its text, alignment and wrapping,
+// black 10-pixel text, and a caption that fits.
+TEST_F(AppWindow, OpensWithEveryControlAsDesigned) {
+  const struct {
+    const char *name, *qtClass;
+    QRect geometry;  // in the client area
+    const char* text;
+    Qt::Alignment alignment;  // of a label
+    bool wraps;
+  } cases[] = {
+      {"RoundRectangle1", "shell::RoundRectangle", {162, 38, 418, 35}, nullptr, {}, false},
+      {"HelpT", "QLabel", {175, 40, 396, 33}, kIdleText, Qt::AlignLeft, true},
+      {"ImportButton", "QPushButton", {500, 5, 80, 22}, "Import", {}, false},
+      {"lblFile", "QLabel", {-5, 8, 80, 20}, "Ruler Steps", Qt::AlignRight, false},
+      {"AlongStepsF", "QLineEdit", {81, 7, 62, 22}, "16", {}, false},
+      {"SideStepsF", "QLineEdit", {257, 7, 62, 22}, "16", {}, false},
+      {"lblFile1", "QLabel", {152, 8, 98, 20}, "Cross Curve steps", Qt::AlignRight, false},
+      {"chkExportRefCurves", "QCheckBox", {20, 43, 134, 21}, "Import Curves / Trims", {}, false},
+      {"lblFile11", "QLabel", {331, 8, 64, 20}, "Scale factor", Qt::AlignRight, false},
+      {"ScaleF", "QLineEdit", {407, 7, 62, 22}, "1", {}, false},
+      {"lblFile12", "QLabel", {8, 77, 572, 17}, nullptr, Qt::AlignLeft, true},
   };
-  QWidget* client = window->centralWidget();
-  for (const ControlCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     QWidget* control = find(c.name);
     ASSERT_NE(control, nullptr);
     EXPECT_STREQ(control->metaObject()->className(), c.qtClass);
-    EXPECT_EQ(QRect(control->mapTo(client, QPoint(0, 0)), control->size()), c.geometry);
-    EXPECT_TRUE(control->isVisible());
-    EXPECT_TRUE(control->isEnabled());
-    if (c.text) {
-      EXPECT_EQ(control->property("text").toString(), QString::fromUtf8(c.text));
+    EXPECT_EQ(QRect(control->mapTo(window->centralWidget(), QPoint(0, 0)), control->size()), c.geometry);
+    EXPECT_TRUE(control->isVisible() && control->isEnabled());
+    const QString text = control->property("text").toString();
+    EXPECT_EQ(text, c.text ? c.text : text);
+    EXPECT_LE(control->fontMetrics().horizontalAdvance(text), control->width());
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, c.alignment);
+      EXPECT_EQ(label->wordWrap(), c.wraps);
+      EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+      EXPECT_EQ(label->font().pixelSize(), 10);
+    }
+    if (auto* field = qobject_cast<QLineEdit*>(control)) {
+      EXPECT_EQ(field->palette().color(QPalette::Text), QColor(Qt::black));
+      EXPECT_EQ(field->palette().color(QPalette::Base), QColor(Qt::white));
+      EXPECT_TRUE(field->hasFrame() && !field->isReadOnly());
+      EXPECT_LE(field->fontMetrics().height(), field->height());
     }
   }
   EXPECT_FALSE(box()->isChecked());
+  EXPECT_EQ(box()->font().pixelSize(), 10);
+  EXPECT_LE(box()->sizeHint().width(), box()->width());
   EXPECT_FALSE(find<QLabel>("lblFile12")->text().isEmpty());
   // The status line lies inside the rounded box, drawn over it.
-  EXPECT_EQ(status()->parentWidget(), find("RoundRectangle1"));
+  auto* rounded = find<shell::RoundRectangle>("RoundRectangle1");
+  EXPECT_EQ(status()->parentWidget(), rounded);
+  EXPECT_EQ(rounded->fillColor(), QColor(0xE1, 0xEF, 0xFF));
+  EXPECT_EQ(rounded->borderColor(), QColor(Qt::black));
+  EXPECT_EQ(QList<int>({rounded->borderWidth(), rounded->ovalWidth(), rounded->ovalHeight()}), QList<int>({1, 16, 16}));
 }
 
 TEST_F(AppWindow, ClientAreaIsAFixed600By93BelowTheMenuBar) {
@@ -65,64 +78,11 @@ TEST_F(AppWindow, ClientAreaIsAFixed600By93BelowTheMenuBar) {
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
   const Qt::WindowFlags flags = window->windowFlags();
   EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
-}
-
-TEST_F(AppWindow, DrawsTheDesignedColoursAndText) {
-  auto* box = find<shell::RoundRectangle>("RoundRectangle1");
-  EXPECT_EQ(box->fillColor(), QColor(0xE1, 0xEF, 0xFF));
-  EXPECT_EQ(box->borderColor(), QColor(Qt::black));
-  EXPECT_EQ(box->borderWidth(), 1);
-  EXPECT_EQ(box->ovalWidth(), 16);
-  EXPECT_EQ(box->ovalHeight(), 16);
-
-  for (const char* name : {"AlongStepsF", "SideStepsF", "ScaleF"}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(field(name)->palette().color(QPalette::Text), QColor(Qt::black));
-    EXPECT_EQ(field(name)->palette().color(QPalette::Base), QColor(Qt::white));
-    EXPECT_TRUE(field(name)->hasFrame());
-    EXPECT_FALSE(field(name)->isReadOnly());
-  }
-
-  struct LabelCase {
-    const char* name;
-    Qt::Alignment horizontal;
-    bool wraps;
-  };
-  const LabelCase labels[] = {
-      {"HelpT", Qt::AlignLeft, true},       {"lblFile", Qt::AlignRight, false}, {"lblFile1", Qt::AlignRight, false},
-      {"lblFile11", Qt::AlignRight, false}, {"lblFile12", Qt::AlignLeft, true},
-  };
-  for (const LabelCase& c : labels) {
-    SCOPED_TRACE(c.name);
-    auto* label = find<QLabel>(c.name);
-    EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, c.horizontal);
-    EXPECT_EQ(label->wordWrap(), c.wraps);
-    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
-    EXPECT_EQ(label->font().pixelSize(), 10);
-  }
-  EXPECT_EQ(this->box()->font().pixelSize(), 10);
-}
-
-// A label too narrow for its text loses letters on the left (they are right
-// aligned) or on the right; a designed width says what must fit.
-TEST_F(AppWindow, EveryCaptionFitsItsControl) {
-  for (const char* name : {"lblFile", "lblFile1", "lblFile11", "lblFile12"}) {
-    auto* label = find<QLabel>(name);
-    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << name;
-  }
-  EXPECT_LE(status()->fontMetrics().horizontalAdvance(kIdleText), status()->width());
-  EXPECT_LE(box()->sizeHint().width(), box()->width());
-  EXPECT_LE(importButton()->fontMetrics().horizontalAdvance(importButton()->text()), importButton()->width());
-  for (const char* name : {"AlongStepsF", "SideStepsF", "ScaleF"}) {
-    EXPECT_LE(field(name)->fontMetrics().height(), field(name)->height()) << name;
-  }
+  EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint) && flags.testFlag(Qt::WindowCloseButtonHint));
 }
 
 TEST_F(AppWindow, TabVisitsTheStopsInTheirDesignedOrder) {
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  activate();
   importButton()->setFocus(Qt::OtherFocusReason);
   QStringList visited;
   for (int i = 0; i < 5; ++i) {
@@ -148,37 +108,31 @@ TEST_F(AppWindow, HelpTextFollowsThePointerOverFieldsAndTheBox) {
       {"ScaleF", "Scale factor for file"},
   };
   for (const auto& [name, help] : helps) {
-    SCOPED_TRACE(name);
     SendPointer(find(name), QEvent::Enter);
     EXPECT_EQ(status()->text(), help);
     // Leaving shows the idle text, whatever the status line held meanwhile.
     status()->setText("Cannot write /data/part.txt: Permission denied");
     SendPointer(find(name), QEvent::Leave);
-    EXPECT_EQ(status()->text(), kIdleText);
+    EXPECT_EQ(status()->text(), kIdleText) << name;
   }
-  const QString before = "Done...";
   for (const char* name :
        {"lblFile", "lblFile1", "lblFile11", "lblFile12", "ImportButton", "RoundRectangle1", "HelpT"}) {
-    SCOPED_TRACE(name);
-    status()->setText(before);
+    status()->setText("Done...");
     SendPointer(find(name), QEvent::Enter);
     SendPointer(find(name), QEvent::Leave);
-    EXPECT_EQ(status()->text(), before);
+    EXPECT_EQ(status()->text(), "Done...") << name;
   }
 }
 
 TEST_F(AppWindow, ScaleFieldLeftNotPositiveFallsBackToOne) {
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  activate();
   const std::pair<const char*, const char*> cases[] = {
-      {"0", "1"}, {"-2", "1"}, {"", "1"}, {"abc", "1"}, {"0.5", "0.5"}, {"2.54", "2.54"}, {"1e-3", "1e-3"},
-  };
+      {"0", "1"}, {"-2", "1"}, {"", "1"}, {"abc", "1"}, {"0.5", "0.5"}, {"2.54", "2.54"}, {"1e-3", "1e-3"}};
   for (const auto& [typed, kept] : cases) {
-    SCOPED_TRACE(typed);
     field("ScaleF")->setFocus(Qt::OtherFocusReason);
     field("ScaleF")->setText(typed);
     field("AlongStepsF")->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(field("ScaleF")->text(), kept);
+    EXPECT_EQ(field("ScaleF")->text(), kept) << typed;
   }
   // Opening a menu to paste into the field does not leave it.
   field("ScaleF")->setText("0");
@@ -186,12 +140,10 @@ TEST_F(AppWindow, ScaleFieldLeftNotPositiveFallsBackToOne) {
   QApplication::sendEvent(field("ScaleF"), &toMenu);
   EXPECT_EQ(field("ScaleF")->text(), "0");
   // The step fields are checked when an import starts, not when left.
-  for (const char* name : {"AlongStepsF", "SideStepsF"}) {
-    field(name)->setFocus(Qt::OtherFocusReason);
-    field(name)->setText("-1");
-    field("ScaleF")->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(field(name)->text(), "-1") << name;
-  }
+  field("SideStepsF")->setFocus(Qt::OtherFocusReason);
+  field("SideStepsF")->setText("-1");
+  field("ScaleF")->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(field("SideStepsF")->text(), "-1");
 }
 
 QString AccessibleName(QWidget* widget) {
@@ -200,20 +152,15 @@ QString AccessibleName(QWidget* widget) {
 }
 
 TEST_F(AppWindow, ScreenReadersHearEachFieldByItsLabel) {
-  const std::pair<const char*, const char*> pairs[] = {
-      {"lblFile", "AlongStepsF"}, {"lblFile1", "SideStepsF"}, {"lblFile11", "ScaleF"}};
-  for (const auto& [labelName, fieldName] : pairs) {
-    SCOPED_TRACE(fieldName);
-    auto* label = find<QLabel>(labelName);
+  for (const auto& [name, fieldName] : {std::pair{"lblFile", "AlongStepsF"}, {"lblFile1", "SideStepsF"},
+                                        {"lblFile11", "ScaleF"}}) {
+    auto* label = find<QLabel>(name);
     EXPECT_EQ(label->buddy(), field(fieldName));
-    EXPECT_EQ(AccessibleName(field(fieldName)), label->text());
-    EXPECT_EQ(AccessibleName(label), label->text());
+    EXPECT_EQ(AccessibleName(field(fieldName)) + "|" + AccessibleName(label), label->text() + "|" + label->text());
   }
-  EXPECT_EQ(AccessibleName(importButton()), "Import");
-  EXPECT_EQ(AccessibleName(box()), "Import Curves / Trims");
-  // The status line is read out with whatever it shows now.
-  status()->setText("Reading...");
-  EXPECT_EQ(AccessibleName(status()), "Reading...");
+  status()->setText("Reading...");  // read out with whatever it shows now
+  EXPECT_EQ(AccessibleName(importButton()) + "|" + AccessibleName(box()) + "|" + AccessibleName(status()),
+            "Import|Import Curves / Trims|Reading...");
 }
 
 }  // namespace

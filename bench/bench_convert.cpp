@@ -3,8 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -66,17 +64,8 @@ BENCHMARK_CAPTURE(BM_ImportFile, twopoint, "generated/twopoint.igs")->Unit(bench
 std::int64_t yields = 0;
 void CountingHook() { ++yields; }
 
-using Clock = std::chrono::steady_clock;
-Clock::time_point lastYield;
-Clock::duration longestGap{};
-void TimingHook() {
-  const Clock::time_point now = Clock::now();
-  longestGap = std::max(longestGap, now - lastYield);
-  lastYield = now;
-}
-
-// Argument: 0 no hook, 1 a hook that only counts, 2 a hook that times the
-// gaps between yields (the gap counter is the longest one, in ms).
+// Argument: 0 no hook, 1 a hook that only counts. The gaps between yields
+// are measured in bench_yield.cpp.
 void BM_ConvertLargeInMemory(benchmark::State& state) {
   std::string bytes;
   if (!bench::ReadSample("generated/large.igs", bytes)) {
@@ -87,12 +76,10 @@ void BM_ConvertLargeInMemory(benchmark::State& state) {
   fw::App().SideStep = kSteps;
   fw::SetScaleText("1");
   const std::int64_t mode = state.range(0);
-  fw::InstallBackgroundTask(mode == 0 ? nullptr : mode == 1 ? CountingHook : TimingHook);
+  fw::InstallBackgroundTask(mode == 0 ? nullptr : CountingHook);
   yields = 0;
-  longestGap = {};
   std::string script;
   for (auto _ : state) {
-    lastYield = Clock::now();
     IGESImporter importer(fw::LineInputStream::FromMemory(bytes), false);
     const bool ok = importer.GetBrindlemarkObjects(script);
     benchmark::DoNotOptimize(ok);
@@ -101,10 +88,7 @@ void BM_ConvertLargeInMemory(benchmark::State& state) {
   fw::InstallBackgroundTask(nullptr);
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
   if (mode == 1) state.counters["yields"] = static_cast<double>(yields) / static_cast<double>(state.iterations());
-  if (mode == 2) {
-    state.counters["longest_gap_ms"] = std::chrono::duration<double, std::milli>(longestGap).count();
-  }
 }
-BENCHMARK(BM_ConvertLargeInMemory)->Arg(0)->Arg(1)->Arg(2)->ArgName("hook")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ConvertLargeInMemory)->Arg(0)->Arg(1)->ArgName("hook")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -25,22 +25,29 @@ void NetsAndOrders(benchmark::internal::Benchmark* b) {
   b->ArgNames({"net", "order"});
 }
 
+// Converts surface on a grid x grid grid with its text, reporting grid
+// points and bytes of text per second.
+void ConvertSurfaceOnGrid(benchmark::State& state, NURBSSurface& surface, std::int32_t grid) {
+  fw::App().AlongStep = grid;
+  fw::App().SideStep = grid;
+  std::string script, error;
+  for (auto _ : state) {
+    script.clear();
+    const bool ok = NURBSEngine::ConvertNURBSSurface(surface, grid, grid, script, error);
+    benchmark::DoNotOptimize(ok);
+    benchmark::DoNotOptimize(script.data());
+  }
+  state.SetItemsProcessed(state.iterations() * grid * grid);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(script.size()));
+}
+
 void BM_ConvertSurface(benchmark::State& state) {
   const auto net = static_cast<std::int32_t>(state.range(0));
   const auto order = static_cast<std::int32_t>(state.range(1));
   constexpr std::int32_t kGrid = 64;
   bench::NetMaker maker(17);
   NURBSSurface surface = maker.Surface(net, net, order, order);
-  fw::App().AlongStep = kGrid;
-  fw::App().SideStep = kGrid;
-  std::string script, error;
-  for (auto _ : state) {
-    script.clear();
-    const bool ok = NURBSEngine::ConvertNURBSSurface(surface, kGrid, kGrid, script, error);
-    benchmark::DoNotOptimize(ok);
-    benchmark::DoNotOptimize(script.data());
-  }
-  state.SetItemsProcessed(state.iterations() * kGrid * kGrid);
+  ConvertSurfaceOnGrid(state, surface, kGrid);
 }
 BENCHMARK(BM_ConvertSurface)->Apply(NetsAndOrders);
 
@@ -87,17 +94,7 @@ void BM_Surface20On2000Grid(benchmark::State& state) {
   constexpr std::int32_t kGrid = 2000;
   bench::NetMaker maker(23);
   NURBSSurface surface = maker.Surface(20, 20, 4, 4);
-  fw::App().AlongStep = kGrid;
-  fw::App().SideStep = kGrid;
-  std::string script, error;
-  for (auto _ : state) {
-    script.clear();
-    const bool ok = NURBSEngine::ConvertNURBSSurface(surface, kGrid, kGrid, script, error);
-    benchmark::DoNotOptimize(ok);
-    benchmark::DoNotOptimize(script.data());
-  }
-  state.SetItemsProcessed(state.iterations() * kGrid * kGrid);
-  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(script.size()));
+  ConvertSurfaceOnGrid(state, surface, kGrid);
 }
 BENCHMARK(BM_Surface20On2000Grid)->Unit(benchmark::kMillisecond)->UseRealTime();
 

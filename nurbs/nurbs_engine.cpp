@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <utility>
 
 #include "framework/runtime.h"
 #include "framework/text.h"
@@ -189,6 +190,13 @@ class RowWriter {
   char* at_ = nullptr;
 };
 
+// q += P * pbasis, coordinate by coordinate.
+inline void AddWeighted(double q[3], const double* P, double pbasis) {
+  q[0] += P[0] * pbasis;
+  q[1] += P[1] * pbasis;
+  q[2] += P[2] * pbasis;
+}
+
 // One grid point of a surface whose window holds no zero value: the
 // weighted basis sum and, when it is positive, the point added into q, with
 // the operations of sumrbas and rbspsurf in their order. The window starts
@@ -216,9 +224,7 @@ double DensePoint(const double* corner, Index rowStride, const double* N, Index 
     const double* P = corner + ri * rowStride;
     for (Index rj = 0; rj < inner; ++rj) {
       const double pbasis = product[rj] / sum;
-      q[0] += P[4 * rj] * pbasis;
-      q[1] += P[4 * rj + 1] * pbasis;
-      q[2] += P[4 * rj + 2] * pbasis;
+      AddWeighted(q, P + 4 * rj, pbasis);
     }
     product += inner;
   }
@@ -233,6 +239,13 @@ std::string NoPositionMessage(double sum) {
 }
 
 const char* kOverflowMessage = "a point lies beyond the range of double-precision numbers";
+
+// Takes back what the failed object appended and says why.
+bool Reject(std::string& script, std::size_t mark, std::string& error, std::string message) {
+  script.resize(mark);
+  error = std::move(message);
+  return false;
+}
 
 // Each grid point costs the square of the order; real files stay far below
 // this degree, and a file cannot make the evaluation run for hours.
@@ -278,26 +291,16 @@ bool NURBSEngine::ConvertNURBSCurve(const NURBSCurve& curve, std::int32_t steps,
     for (Index r = 0; r < count; ++r) {
       if (N[r] != 0.0) sum += w[At(first + r)] * N[r];
     }
-    if (!(sum > 0.0)) {
-      script.resize(mark);
-      error = NoPositionMessage(sum);
-      return false;
-    }
+    if (!(sum > 0.0)) return Reject(script, mark, error, NoPositionMessage(sum));
     double q[3] = {0.0, 0.0, 0.0};
     for (Index r = 0; r < count; ++r) {
       if (N[r] == 0.0) continue;
       const Index i = first + r;
       const double pbasis = (w[At(i)] * N[r]) / sum;
       const double* P = b + At(3 * (i - 1) + 1);
-      q[0] += P[0] * pbasis;
-      q[1] += P[1] * pbasis;
-      q[2] += P[2] * pbasis;
+      AddWeighted(q, P, pbasis);
     }
-    if (!PointIsFinite(q)) {
-      script.resize(mark);
-      error = kOverflowMessage;
-      return false;
-    }
+    if (!PointIsFinite(q)) return Reject(script, mark, error, kOverflowMessage);
     rows.Row(0, a, q);
     if ((a & 63) == 63) fw::RuntimeBackgroundTask();
   }
@@ -419,11 +422,7 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
               sum = DensePoint<0>(corner, rowStride, N, countI, M, countJ, products.data(), q);
               break;
           }
-          if (!(sum > 0.0)) {
-            script.resize(mark);
-            error = NoPositionMessage(sum);
-            return false;
-          }
+          if (!(sum > 0.0)) return Reject(script, mark, error, NoPositionMessage(sum));
         } else {
           for (Index ri = 0; ri < countI; ++ri) {
             if (N[ri] == 0.0) continue;
@@ -435,11 +434,7 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
               sum += product[rj];
             }
           }
-          if (!(sum > 0.0)) {
-            script.resize(mark);
-            error = NoPositionMessage(sum);
-            return false;
-          }
+          if (!(sum > 0.0)) return Reject(script, mark, error, NoPositionMessage(sum));
           for (Index ri = 0; ri < countI; ++ri) {
             if (N[ri] == 0.0) continue;
             const double* row = corner + ri * rowStride;
@@ -448,17 +443,11 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
               if (M[rj] == 0.0) continue;
               const double* P = row + 4 * rj;
               const double pbasis = product[rj] / sum;
-              q[0] += P[0] * pbasis;
-              q[1] += P[1] * pbasis;
-              q[2] += P[2] * pbasis;
+              AddWeighted(q, P, pbasis);
             }
           }
         }
-        if (!PointIsFinite(q)) {
-          script.resize(mark);
-          error = kOverflowMessage;
-          return false;
-        }
+        if (!PointIsFinite(q)) return Reject(script, mark, error, kOverflowMessage);
         rows.Row(e, a, q);
       }
       fw::RuntimeBackgroundTask();

@@ -295,8 +295,9 @@ constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // The eight digits of value (below 10^8), zeros in front, as the eight
-// characters of one 64-bit word, the first in its lowest byte: the two halves of four digits go to 32-bit lanes, each
-// lane is split into two pairs in 16-bit lanes, and each pair into its two
+// characters of one 64-bit word, the first in its lowest byte: the two
+// halves of four digits go to 32-bit lanes, each lane is split into two
+// pairs in 16-bit lanes, and each pair into its two
 // digits in bytes. A division by 100 or by 10 within a lane is a
 // multiplication and a shift that is exact for the values a lane holds:
 // n * 10486 / 2^20 for n below 10^4, n * 103 / 2^10 for n below 100; no lane
@@ -422,10 +423,6 @@ constexpr std::uint64_t kPowersOfTen[] = {1ull,
   return digits < kPowersOfTen[17];
 }
 
-// The text of std::to_chars(value) from its shortest digits: fixed notation
-// unless scientific is shorter (a tie goes to fixed). Fixed notation that
-// needs zeros after the digits is not written here (false): std::to_chars
-// writes such a whole number's exact digits instead.
 // Writes value (below 10^17) as exactly 17 digits, zeros in front.
 [[gnu::always_inline]] inline void WriteSeventeen(char* out, std::uint64_t value) {
   const std::uint64_t high = value / 100000000;
@@ -436,6 +433,10 @@ constexpr std::uint64_t kPowersOfTen[] = {1ull,
   std::memcpy(out + 9, &second, 8);
 }
 
+// The text of std::to_chars(value) from its shortest digits: fixed notation
+// unless scientific is shorter (a tie goes to fixed). Fixed notation that
+// needs zeros after the digits is not written here (false): std::to_chars
+// writes such a whole number's exact digits instead.
 [[gnu::always_inline]] inline bool WriteDecimal(char*& out, bool negative, std::uint64_t digits, std::int32_t exponent) {
   const int length = DigitCount(digits);
   const std::int32_t lower = length == 1 ? -3 : -(length + 3);

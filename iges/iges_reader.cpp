@@ -30,31 +30,30 @@ std::string EntryMessage(std::string_view entry, std::string_view what) {
   return message;
 }
 
-bool FileExists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
+enum class PathKind { Missing, Folder, Other };
 
-bool IsFolder(const std::string& path) {
+PathKind KindOf(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (::stat(path.c_str(), &info) != 0) return PathKind::Missing;
+  return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::Other;
 }
 
 }  // namespace
 
 IGESReader::IGESReader(const std::string& path, bool importReferenceCurves)
     : _inputFilePath(path), _importReferenceCurves(importReferenceCurves) {
-  if (!FileExists(path)) {
+  const PathKind kind = KindOf(path);
+  if (kind == PathKind::Missing) {
     ErrorMessage = "Input file does not exist";
     _failed = true;
     return;
   }
-  _igesFileStream = fw::LineInputStream::OpenFile(path);
-  if (_igesFileStream.IsOpen() && IsFolder(path)) {
+  if (kind == PathKind::Folder) {
     ErrorMessage = "Cannot open the input file: it is a folder";
     _failed = true;
     return;
   }
+  _igesFileStream = fw::LineInputStream::OpenFile(path);
   if (!_igesFileStream.IsOpen()) {
     ErrorMessage = "Cannot open the input file: " + _igesFileStream.OpenError();
     _failed = true;

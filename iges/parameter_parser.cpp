@@ -54,28 +54,17 @@ constexpr int kValuesPerYield = 1 << 14;
 // field (only the type and error messages ever do).
 class Fields {
  public:
+  // The reader's delimiter is one character, or none when the first Global
+  // line is too short to hold one: then the whole text is field 1.
   Fields(std::string_view text, std::string_view delimiter) : text_(text) {
-    if (delimiter.size() == 1) {
-      mark_ = delimiter[0];
-      count_ = static_cast<std::int64_t>(CountOf(text, mark_)) + 1;
-      Restart();
-      return;
-    }
     if (delimiter.empty()) {
       fields_.push_back(text);
-    } else {
-      std::size_t start = 0;
-      for (;;) {
-        const std::size_t found = text.find(delimiter, start);
-        if (found == std::string_view::npos) {
-          fields_.push_back(text.substr(start));
-          break;
-        }
-        fields_.push_back(text.substr(start, found - start));
-        start = found + delimiter.size();
-      }
+      count_ = 1;
+      return;
     }
-    count_ = static_cast<std::int64_t>(fields_.size());
+    mark_ = delimiter[0];
+    count_ = static_cast<std::int64_t>(CountOf(text, mark_)) + 1;
+    Restart();
   }
 
   std::int64_t Count() const { return count_; }
@@ -142,7 +131,7 @@ class Fields {
   std::string_view text_;
   char mark_ = 0;
   std::int64_t count_ = 0;
-  std::vector<std::string_view> fields_;  // only for a delimiter of other than one character
+  std::vector<std::string_view> fields_;  // only for a text without a delimiter
   // The cursor: field index_ spans [start_, end_).
   mutable std::int64_t index_ = 1;
   mutable std::size_t start_ = 0;

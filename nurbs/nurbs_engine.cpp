@@ -231,6 +231,33 @@ double DensePoint(const double* corner, Index rowStride, const double* N, Index 
   return sum;
 }
 
+// The same as DensePoint where some basis values are 0: their terms are
+// skipped, as the textbook routines skip them.
+double SparsePoint(const double* corner, Index rowStride, const double* N, Index countI, const double* M,
+                   Index countJ, double* products, double q[3]) {
+  double sum = 0.0;
+  for (Index ri = 0; ri < countI; ++ri) {
+    if (N[ri] == 0.0) continue;
+    const double* P = corner + ri * rowStride;
+    double* product = products + ri * countJ;
+    for (Index rj = 0; rj < countJ; ++rj) {
+      if (M[rj] == 0.0) continue;
+      product[rj] = (P[4 * rj + 3] * N[ri]) * M[rj];
+      sum += product[rj];
+    }
+  }
+  if (!(sum > 0.0)) return sum;
+  for (Index ri = 0; ri < countI; ++ri) {
+    if (N[ri] == 0.0) continue;
+    const double* row = corner + ri * rowStride;
+    const double* product = products + ri * countJ;
+    for (Index rj = 0; rj < countJ; ++rj) {
+      if (M[rj] != 0.0) AddWeighted(q, row + 4 * rj, product[rj] / sum);
+    }
+  }
+  return sum;
+}
+
 bool PointIsFinite(const double q[3]) { return std::isfinite(q[0]) && std::isfinite(q[1]) && std::isfinite(q[2]); }
 
 std::string NoPositionMessage(double sum) {
@@ -422,31 +449,10 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
               sum = DensePoint<0>(corner, rowStride, N, countI, M, countJ, products.data(), q);
               break;
           }
-          if (!(sum > 0.0)) return Reject(script, mark, error, NoPositionMessage(sum));
         } else {
-          for (Index ri = 0; ri < countI; ++ri) {
-            if (N[ri] == 0.0) continue;
-            const double* P = corner + ri * rowStride;
-            double* product = products.data() + At(ri * countJ);
-            for (Index rj = 0; rj < countJ; ++rj) {
-              if (M[rj] == 0.0) continue;
-              product[rj] = (P[4 * rj + 3] * N[ri]) * M[rj];
-              sum += product[rj];
-            }
-          }
-          if (!(sum > 0.0)) return Reject(script, mark, error, NoPositionMessage(sum));
-          for (Index ri = 0; ri < countI; ++ri) {
-            if (N[ri] == 0.0) continue;
-            const double* row = corner + ri * rowStride;
-            const double* product = products.data() + At(ri * countJ);
-            for (Index rj = 0; rj < countJ; ++rj) {
-              if (M[rj] == 0.0) continue;
-              const double* P = row + 4 * rj;
-              const double pbasis = product[rj] / sum;
-              AddWeighted(q, P, pbasis);
-            }
-          }
+          sum = SparsePoint(corner, rowStride, N, countI, M, countJ, products.data(), q);
         }
+        if (!(sum > 0.0)) return Reject(script, mark, error, NoPositionMessage(sum));
         if (!PointIsFinite(q)) return Reject(script, mark, error, kOverflowMessage);
         rows.Row(e, a, q);
       }

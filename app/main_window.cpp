@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -132,6 +133,25 @@ std::string MainWindow::scaleText() const {
 void MainWindow::setScaleText(std::string_view text) {
   scale_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
+
+QAction* MainWindow::menuItem(const char* name) const {
+  // Items sit below their menu, menus below the bar: the search goes down
+  // every level.
+  const QWidget* bar = menuWidget();
+  return bar ? bar->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
+}
+
+QAction* MainWindow::EditMenu() const { return menuItem("EditMenu"); }
+QAction* MainWindow::EditSelectAll() const { return menuItem("EditSelectAll"); }
+QAction* MainWindow::UntitledMenu0() const { return menuItem("UntitledMenu0"); }
+QAction* MainWindow::EditClear() const { return menuItem("EditClear"); }
+QAction* MainWindow::EditPaste() const { return menuItem("EditPaste"); }
+QAction* MainWindow::EditCopy() const { return menuItem("EditCopy"); }
+QAction* MainWindow::EditCut() const { return menuItem("EditCut"); }
+QAction* MainWindow::UntitledMenu1() const { return menuItem("UntitledMenu1"); }
+QAction* MainWindow::EditUndo() const { return menuItem("EditUndo"); }
+QAction* MainWindow::FileMenu() const { return menuItem("FileMenu"); }
+QAction* MainWindow::FileQuit() const { return menuItem("FileQuit"); }
 
 template <typename Control>
 Control* MainWindow::control(const char* name) const {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -39,6 +40,20 @@ class MainWindow : public QMainWindow {
   std::string scaleText() const;
   void setScaleText(std::string_view text);
 
+  // The items of the window's menu bar, each found by its object name: the
+  // two menus' own actions, the Edit commands, the separators and Quit.
+  QAction* EditMenu() const;
+  QAction* EditSelectAll() const;
+  QAction* UntitledMenu0() const;
+  QAction* EditClear() const;
+  QAction* EditPaste() const;
+  QAction* EditCopy() const;
+  QAction* EditCut() const;
+  QAction* UntitledMenu1() const;
+  QAction* EditUndo() const;
+  QAction* FileMenu() const;
+  QAction* FileQuit() const;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -66,6 +81,7 @@ class MainWindow : public QMainWindow {
 
   template <typename Control>
   Control* control(const char* name) const;
+  QAction* menuItem(const char* name) const;
 
   QLabel* status_ = nullptr;
   QPushButton* importButton_ = nullptr;

@@ -25,6 +25,7 @@
 #include "app/property_lists.h"
 #include "app/round_rectangle.h"
 #include "app/set_properties.h"
+#include "framework/runtime.h"
 #include "framework/text.h"
 #include "nurbs/import_file.h"
 
@@ -253,7 +254,7 @@ void MainWindow::showIdleText() {
 }
 
 void MainWindow::ScaleF_LostFocus() {
-  if (!(fw::Val(scale_->text().toStdString()) > 0.0)) scale_->setText(QStringLiteral("1"));
+  if (!fw::UsableScale(scale_->text().toStdString())) scale_->setText(QStringLiteral("1"));
 }
 
 void MainWindow::showStatus(const QString& text) {

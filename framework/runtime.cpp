@@ -1,6 +1,9 @@
 #include "framework/runtime.h"
 
+#include <cmath>
 #include <utility>
+
+#include "framework/text.h"
 
 namespace fw {
 namespace {
@@ -40,6 +43,13 @@ void InstallScaleText(std::function<std::string()> read, std::function<void(std:
     scaleRead = nullptr;
     scaleWrite = nullptr;
   }
+}
+
+bool UsableScale(std::string_view text) {
+  // "1e400" reads as infinity: it would pass a test for > 0 and then turn
+  // every coordinate into an overflow.
+  const double scale = Val(text);
+  return std::isfinite(scale) && scale > 0.0;
 }
 
 void InstallBackgroundTask(BackgroundTaskHook hook) { detail::backgroundTaskHook = hook; }

@@ -34,6 +34,11 @@ void SetScaleText(std::string_view text);
 // built-in holder.
 void InstallScaleText(std::function<std::string()> read, std::function<void(std::string_view)> write);
 
+// Whether a "Scale factor" text gives a scale to multiply by: a finite number
+// above 0. A text that does not (0, negative, no number, or a magnitude past
+// the double range) is replaced by "1" wherever a scale is read or left.
+bool UsableScale(std::string_view text);
+
 // Lets the application handle pending events once. Core loops call it once
 // per pass of their outer loops; with no hook installed it costs one load and
 // one branch.

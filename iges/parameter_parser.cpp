@@ -182,9 +182,9 @@ bool FitsInt32(std::int64_t value) {
   return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
 }
 
-// The scale rule: a scale text whose value is not greater than 0 becomes "1".
+// The scale rule: a scale text that gives no usable scale becomes "1".
 double ScaleFactor() {
-  if (!(fw::Val(fw::ScaleText()) > 0.0)) fw::SetScaleText("1");
+  if (!fw::UsableScale(fw::ScaleText())) fw::SetScaleText("1");
   return fw::Val(fw::ScaleText());
 }
 

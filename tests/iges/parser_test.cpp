@@ -112,13 +112,15 @@ TEST(Parser, ElementsOfWorkedExamples) {
   }
 }
 
-// A scale text whose value is not greater than 0 is replaced by "1" before
-// the element is built; knots and weights are never scaled.
+// A scale text that is not a finite number above 0 is replaced by "1" before
+// the element is built (a magnitude above the double range reads as infinity,
+// one below it as 0). Knots and weights are never scaled.
 TEST(Parser, ScaleRule) {
   const struct {
     const char *text, *after, *points;
-  } cases[] = {{"0", "1", "1 3 2 4 6 5"},      {"-2", "1", "1 3 2 4 6 5"},   {"", "1", "1 3 2 4 6 5"},
-               {"abc", "1", "1 3 2 4 6 5"},    {"nan", "1", "1 3 2 4 6 5"},  {"2.5", "2.5", "2.5 7.5 5 10 15 12.5"},
+  } cases[] = {{"0", "1", "1 3 2 4 6 5"},     {"-2", "1", "1 3 2 4 6 5"},     {"", "1", "1 3 2 4 6 5"},
+               {"abc", "1", "1 3 2 4 6 5"},   {"nan", "1", "1 3 2 4 6 5"},    {"1e400", "1", "1 3 2 4 6 5"},
+               {"-1e400", "1", "1 3 2 4 6 5"}, {"1e-400", "1", "1 3 2 4 6 5"}, {"2.5", "2.5", "2.5 7.5 5 10 15 12.5"},
                {" 0.5x", " 0.5x", "0.5 1.5 1 2 3 2.5"}};
   for (const auto& c : cases) {
     ScaleText scale(c.text);

@@ -19,7 +19,7 @@ constexpr std::int32_t kSteps = 16;
 
 std::string OutputPath() { return (std::filesystem::temp_directory_path() / "bm_bench_convert.txt").string(); }
 
-// The full road with the settings of the figure: 16 x 16, scale 1.
+// The full road, as the Import action runs it, with 16 x 16 steps and scale 1.
 void BM_ImportFile(benchmark::State& state, const char* relative) {
   if (!bench::SampleExists(relative)) {
     state.SkipWithError("sample file not found (BM_SAMPLES_DIR)");

@@ -88,8 +88,8 @@ void BM_ReferenceSurface(benchmark::State& state) {
 }
 BENCHMARK(BM_ReferenceSurface)->ArgsProduct({{4, 16, 64}, {4}})->ArgNames({"net", "order"});
 
-// The figure: a 20 x 20 bicubic surface written on a 2000 x 2000
-// grid, 4 million point rows of text.
+// A dense grid on a modest net: a 20 x 20 bicubic surface written on a
+// 2000 x 2000 grid, 4 million point rows of text.
 void BM_Surface20On2000Grid(benchmark::State& state) {
   constexpr std::int32_t kGrid = 2000;
   bench::NetMaker maker(23);

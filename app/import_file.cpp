@@ -1,4 +1,4 @@
-#include "nurbs/import_file.h"
+#include "app/import_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

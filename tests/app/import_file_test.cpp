@@ -1,4 +1,4 @@
-#include "nurbs/import_file.h"
+#include "app/import_file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "nurbs/iges_importer.h"
-#include "test_support.h"
+#include "tests/nurbs/test_support.h"
 
 namespace {
 

@@ -12,10 +12,12 @@
 // /data/part.txt.
 std::string OutputPathFor(std::string_view inputPath);
 
-// Writes text and one closing carriage return to path, atomically: a
-// temporary file in the same folder is renamed over path once complete.
-// Returns false with the reason in error ("Cannot write /data/part.txt:
-// Permission denied"); nothing is left behind then.
+// Writes text and one closing carriage return to path as a safe save does
+// (QSaveFile): into a temporary file in the same folder, synced to the disk
+// and only then renamed over path. A symbolic link at path stays and its
+// target gets the text; an existing file keeps its permissions. Returns false
+// with the reason in error ("Cannot write /data/part.txt: Permission
+// denied"); any earlier file is then as it was and nothing is left behind.
 bool WriteScriptFile(const std::string& path, std::string_view text, std::string& error);
 
 struct ImportOutcome {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -60,12 +62,15 @@ class ImportFileTest : public ::testing::Test {
   std::string dir_;
 };
 
-// An earlier output is replaced whole; the script gets one closing CR and
-// keeps no comma.
+// An earlier output is replaced whole, as a safe save does: through a
+// symbolic link, which stays, and with the file's permissions kept. The
+// script gets one closing CR and keeps no comma.
 TEST_F(ImportFileTest, WritesTheScriptAndOneCarriageReturn) {
   Settings settings(16, 16);
   WriteFile(Path("part.igs"), file_);
-  WriteFile(Path("part.txt"), std::string(100000, 'x'));
+  WriteFile(Path("old.txt"), std::string(100000, 'x'));
+  fs::permissions(Path("old.txt"), fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("old.txt", Path("part.txt"));
   Strings statuses;
   const ImportOutcome outcome =
       ImportFile(Path("part.igs"), false, [&](std::string_view s) { statuses.emplace_back(s); });
@@ -75,19 +80,22 @@ TEST_F(ImportFileTest, WritesTheScriptAndOneCarriageReturn) {
   std::string script;
   IGESImporter importer(fw::LineInputStream::FromMemory(file_), false);
   ASSERT_TRUE(importer.GetBrindlemarkObjects(script));
-  EXPECT_EQ(ReadFile(Path("part.txt")), script + "\r");
+  EXPECT_EQ(ReadFile(Path("old.txt")), script + "\r");
   EXPECT_TRUE(script.ends_with("End Object\r\n"));
   EXPECT_EQ(script.find(','), std::string::npos);
-  EXPECT_EQ(Names(), (Strings{"part.igs", "part.txt"}));
+  EXPECT_TRUE(fs::is_symlink(Path("part.txt")));
+  EXPECT_EQ(fs::status(Path("old.txt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Names(), (Strings{"old.txt", "part.igs", "part.txt"}));
 }
 
-// Nothing is written and nothing is left behind; write failures give the
-// system's reason. Tests run as root, who may write anywhere: a missing folder
-// or a file in place of a folder fails before anything is written, a folder
-// in place of the output only at the final rename.
+// Nothing is written, an earlier output stays as it was and nothing is left
+// behind; write failures give the system's reason. Tests run as root, who may
+// write anywhere: a file size limit makes the write itself fail. A script
+// too large for the memory is refused before any work.
 TEST_F(ImportFileTest, FailuresWriteNothing) {
   WriteFile(Path("part.igs"), file_);
   WriteFile(Path("x.txt"), file_);
+  WriteFile(Path("old.txt"), file_);
   IgesFile claimsMore;
   claimsMore.Add(126, CurveText(1, {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}, {1, 1, 1}), IgesFile::kIndependent, 3);
   WriteFile(Path("bad.igs"), claimsMore.Text());
@@ -96,6 +104,7 @@ TEST_F(ImportFileTest, FailuresWriteNothing) {
   const struct {
     std::string input, output, message;  // the message's beginning
     bool saving;                         // the script was built
+    std::uint64_t memory = 0;            // the computer's, when not 0
   } cases[] = {
       {"x.txt", "", overwrite + Path("x.txt") + " would overwrite the input file itself", false},
       {"part.igs", "./part.igs", overwrite + Path("part.igs") + " would overwrite the input file itself", false},
@@ -103,20 +112,31 @@ TEST_F(ImportFileTest, FailuresWriteNothing) {
       {"absent.igs", "", "Cannot convert " + Path("absent.igs") + ": Input file does not exist", false},
       {"part.igs", "missing/part.txt", "Cannot write " + Path("missing/part.txt") + ": " + strerror(ENOENT), true},
       {"part.igs", "part.igs/part.txt", "Cannot write " + Path("part.igs/part.txt") + ": " + strerror(ENOTDIR), true},
-      {"part.igs", "folder", "Cannot write " + Path("folder") + ": " + strerror(EISDIR), true},
+      {"part.igs", "folder", "Cannot write " + Path("folder") + ": Filename refers to a directory", true},
+      {"part.igs", "old.txt", "Cannot write " + Path("old.txt") + ": " + strerror(EFBIG), true},
+      {"part.igs", "", "Cannot convert " + Path("part.igs") + ": at 16 steps its script would need", false, 1},
   };
+  Settings settings(16, 16);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{64, limit.rlim_max};
+  ::setrlimit(RLIMIT_FSIZE, &small);
   for (const auto& c : cases) {
     bool saving = false;
     auto status = [&](std::string_view) { saving = true; };
+    fw::InstallMemorySize(c.memory);
     const ImportOutcome outcome = c.output.empty() ? ImportFile(Path(c.input), false, status)
                                                    : ImportFileTo(Path(c.input), Path(c.output), false, status);
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.message.starts_with(c.message)) << outcome.message << "\ninstead of " << c.message;
     EXPECT_EQ(saving, c.saving) << c.message;
   }
-  EXPECT_EQ(Names(), (Strings{"bad.igs", "folder", "part.igs", "x.txt"}));
+  fw::InstallMemorySize(0);
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_EQ(Names(), (Strings{"bad.igs", "folder", "old.txt", "part.igs", "x.txt"}));
   EXPECT_TRUE(fs::is_empty(Path("folder")));
-  EXPECT_EQ(ReadFile(Path("x.txt")) + ReadFile(Path("part.igs")), file_ + file_);
+  EXPECT_EQ(ReadFile(Path("x.txt")) + ReadFile(Path("part.igs")) + ReadFile(Path("old.txt")), file_ + file_ + file_);
 }
 
 // --- The shared sample files ---

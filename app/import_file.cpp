@@ -17,7 +17,9 @@
 std::string OutputPathFor(std::string_view inputPath) {
   const std::size_t slash = inputPath.rfind('/');
   const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::size_t dot = inputPath.find('.', nameStart);
+  // A leading "." belongs to the name: it makes the file hidden, it does not
+  // start an extension.
+  const std::size_t dot = inputPath.find('.', nameStart + 1);
   std::string out(inputPath.substr(0, dot == std::string_view::npos ? inputPath.size() : dot));
   out += ".txt";
   return out;

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-// The output path: the input's file name cut at its first ".", with ".txt",
-// in the input's folder. /data/part.old.igs gives /data/part.txt,
-// /data/run.1/part.igs gives /data/run.1/part.txt, /data/part gives
-// /data/part.txt.
+// The output path: the input's file name cut at its first "." after its
+// first character, with ".txt", in the input's folder. /data/part.old.igs
+// gives /data/part.txt, /data/run.1/part.igs gives /data/run.1/part.txt,
+// /data/part gives /data/part.txt, /data/.part.igs gives /data/.part.txt.
 std::string OutputPathFor(std::string_view inputPath);
 
 // Writes text and one closing carriage return to path as a safe save does

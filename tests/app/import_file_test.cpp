@@ -28,7 +28,8 @@ TEST(ImportFileOutputPath, CutsTheFileNameNotTheFolderAtTheFirstDot) {
   const std::pair<const char*, const char*> cases[] = {
       {"/data/part.igs", "/data/part.txt"},      {"/data/part.old.igs", "/data/part.txt"},
       {"/data/run.1/part.igs", "/data/run.1/part.txt"}, {"/data/part", "/data/part.txt"},
-      {"/data/part.txt", "/data/part.txt"}};
+      {"/data/part.txt", "/data/part.txt"},      {"/data/.part.igs", "/data/.part.txt"},
+      {"/data/.igs", "/data/.igs.txt"}};
   for (const auto& [input, output] : cases) EXPECT_EQ(OutputPathFor(input), output) << input;
 }
 

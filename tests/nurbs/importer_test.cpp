@@ -28,8 +28,6 @@ Imported Import(const IgesFile& file) {
 
 const std::string kCurve = CurveText(2, {{7, 8, 9}, {8, 8, 8}, {9, 7, 9}}, {1, 1, 1});
 const std::string kTwoPointCurve = CurveText(1, {{1, 1, 1}, {2, 2, 2}}, {1, 1});
-const std::string kSurface =
-    SurfaceText(3, 2, {{1, 2, 3, 1}, {2, 2, 3, 1}, {3, 2, 3, 1}, {1, 3, 4, 1}, {2, 3, 4, 1}, {3, 3, 4, 1}});
 
 // An object is known by its type, its row count and its first row: the first
 // control point, the file's X, Y, Z written X, Z, Y. A curve takes the along
@@ -37,7 +35,8 @@ const std::string kSurface =
 TEST(Importer, ObjectsFollowTheFileOrder) {
   Settings settings(4, 3);
   const IgesFile file = IgesFile::Of(
-      {kSurface, kCurve, kTwoPointCurve, CurveText(1, {{4, 5, 6}, {5, 5, 5}, {6, 5, 4}, {7, 7, 7}}, {1, 1, 1, 1})});
+      {SurfaceText(3, 2, {{1, 2, 3, 1}, {2, 2, 3, 1}, {3, 2, 3, 1}, {1, 3, 4, 1}, {2, 3, 4, 1}, {3, 3, 4, 1}}), kCurve,
+       kTwoPointCurve, CurveText(1, {{4, 5, 6}, {5, 5, 5}, {6, 5, 4}, {7, 7, 7}}, {1, 1, 1, 1})});
   const Imported imported = Import(file);
   ASSERT_TRUE(imported.ok) << imported.message;
   EXPECT_TRUE(imported.script.starts_with("Brindlemark(1.1)\r\nStart Object\r\n"));
@@ -71,37 +70,6 @@ TEST(Importer, FailureGivesAMessageAndNoScript) {
     EXPECT_FALSE(imported.ok) << message;
     EXPECT_EQ(imported.script, "") << message;
     EXPECT_THAT(imported.message, testing::HasSubstr(message));
-  }
-}
-
-// Refused before any work: a script larger than the memory, counted by its
-// typical rows. The first job fits by those, though not by its longest rows;
-// past its 4 GiB reservation the script doubles its room as it grows.
-TEST(Importer, RefusesAScriptLargerThanTheMemory) {
-  const IgesFile surface = IgesFile::Of({kSurface}), curves = IgesFile::Of({kCurve, kCurve});
-  const struct {
-    const IgesFile& file;
-    std::int32_t steps;
-    std::uint64_t memory;
-    std::string message;  // "" when the job goes through
-  } cases[] = {
-      {surface, 150, 2 << 20, ""},
-      {surface, 1000, 64 << 20,
-       "at 1000 × 1000 steps its script would need about 67 MB, more than this computer's 64 MB of memory; "
-       "lower Ruler Steps or Cross Curve steps."},
-      {surface, 10000, std::uint64_t{4} << 30,
-       "at 10000 × 10000 steps its script would need about 9 GB, more than this computer's 4 GB of memory; "
-       "lower Ruler Steps or Cross Curve steps."},
-      {curves, 10000, 1 << 20,
-       "at 10000 steps its script would need about 2 MB, more than this computer's 1 MB of memory; lower Ruler Steps."},
-  };
-  for (const auto& c : cases) {
-    Settings settings(c.steps, c.steps);
-    fw::InstallMemorySize(c.memory);
-    const Imported imported = Import(c.file);
-    fw::InstallMemorySize(0);
-    EXPECT_EQ(imported.ok, c.message.empty()) << c.message;
-    EXPECT_EQ(imported.message, c.message);
   }
 }
 

@@ -21,13 +21,13 @@
 
 #include "app/app.h"
 #include "app/file_types.h"
+#include "app/import_file.h"
 #include "app/main_menu.h"
 #include "app/property_lists.h"
 #include "app/round_rectangle.h"
 #include "app/set_properties.h"
 #include "framework/runtime.h"
 #include "framework/text.h"
-#include "nurbs/import_file.h"
 
 namespace shell {
 namespace {

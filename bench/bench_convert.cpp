@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <string>
 
+#include "app/import_file.h"
 #include "bench_support.h"
 #include "framework/line_stream.h"
 #include "framework/runtime.h"
 #include "nurbs/iges_importer.h"
-#include "nurbs/import_file.h"
 
 namespace {
 

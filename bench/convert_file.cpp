@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/import_file.h"
 #include "framework/runtime.h"
 #include "framework/text.h"
-#include "nurbs/import_file.h"
 
 namespace {
 

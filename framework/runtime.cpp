@@ -1,5 +1,7 @@
 #include "framework/runtime.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <utility>
 
@@ -14,6 +16,8 @@ AppState* installedApp = nullptr;
 std::string builtInScaleText = "1";
 std::function<std::string()> scaleRead;
 std::function<void(std::string_view)> scaleWrite;
+
+std::uint64_t installedMemorySize = 0;
 
 }  // namespace
 
@@ -53,5 +57,15 @@ bool UsableScale(std::string_view text) {
 }
 
 void InstallBackgroundTask(BackgroundTaskHook hook) { detail::backgroundTaskHook = hook; }
+
+std::uint64_t MemorySize() {
+  if (installedMemorySize != 0) return installedMemorySize;
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return 0;
+  return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+void InstallMemorySize(std::uint64_t bytes) { installedMemorySize = bytes; }
 
 }  // namespace fw

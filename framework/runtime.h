@@ -6,6 +6,8 @@
 // and the event-loop yield that long loops call. The application installs
 // them at start-up; tests and tools install their own. Until something is
 // installed the core uses a plain built-in holder, so it works on its own.
+// A fourth, the computer's memory size, comes from the system; tests put a
+// size of their own in its place.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +46,12 @@ bool UsableScale(std::string_view text);
 // one branch.
 using BackgroundTaskHook = void (*)();
 void InstallBackgroundTask(BackgroundTaskHook hook);
+
+// The computer's physical memory in bytes, which the importer weighs a
+// script against before it starts; 0 when the system does not tell.
+std::uint64_t MemorySize();
+// Installs a fixed size in place of the system's; 0 restores the system's.
+void InstallMemorySize(std::uint64_t bytes);
 
 namespace detail {
 extern BackgroundTaskHook backgroundTaskHook;

@@ -1,6 +1,7 @@
 #include "nurbs/iges_importer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <utility>
@@ -18,41 +19,73 @@ IGESImporter::IGESImporter(fw::LineInputStream stream, bool importReferenceCurve
 
 namespace {
 
-// An upper bound of the script's length from the kept directory entries:
-// each surface gives at most along x side point rows (3 x 3 once raised),
-// each curve along rows, and a row holds two grid indices and three numbers
-// of at most 24 characters. Reserving it before the first object means the
-// text is never moved while it grows; pages of the reservation that the
-// script does not reach are never touched, so they cost no memory.
-std::size_t ScriptBound(const std::vector<std::string>& entries, std::int64_t along, std::int64_t side) {
-  // Beyond 4 GiB the script simply grows; a larger request is refused by a
-  // sanitizer's allocator with a crash rather than an exception.
-  constexpr std::int64_t kLimit = std::int64_t{1} << 32;
-  along = std::max<std::int64_t>(along, 3);
-  side = std::max<std::int64_t>(side, 3);
-  const std::int64_t row = 2 * 10 + 3 * 24 + 7;
-  const std::int64_t object = 96;
-  // The engine opens room for a batch of rows beyond the text it has.
-  std::int64_t total = 64 * 1024;
+// What the kept directory entries give at the installed step counts: a
+// surface along x side point rows, a curve along rows. A direction of two
+// control points is raised to three rows whatever its step count, so no
+// count is taken below 3; the directory does not tell which surfaces are
+// raised, so a raised one counts its full grid. Sums in double: the step
+// counts and the number of entries may multiply past 64 bits.
+struct ScriptShape {
+  double objects = 0;
+  double rows = 0;
+  bool surfaces = false;
+};
+
+ScriptShape ShapeOf(const std::vector<std::string>& entries, std::int32_t along, std::int32_t side) {
+  const double a = std::max(along, 3);
+  const double s = std::max(side, 3);
+  ScriptShape shape;
   for (const std::string& entry : entries) {
-    const std::int64_t rows = IGESReader::GetNthIntegerField(entry, 11) == 128 ? along * side : along;
-    if (rows > kLimit / row) return static_cast<std::size_t>(kLimit);
-    total += object + rows * row;
-    if (total > kLimit) return static_cast<std::size_t>(kLimit);
+    const bool surface = IGESReader::GetNthIntegerField(entry, 11) == 128;
+    shape.objects += 1;
+    shape.rows += surface ? a * s : a;
+    shape.surfaces = shape.surfaces || surface;
   }
-  return static_cast<std::size_t>(total);
+  return shape;
+}
+
+// Beyond 4 GiB the script is not reserved but simply grows; a larger request
+// is refused by a sanitizer's allocator with a crash rather than an
+// exception.
+constexpr double kGiB = 1 << 30;
+constexpr double kReserveLimit = 4 * kGiB;
+
+// An upper bound of the script's length: a row holds two grid indices and
+// three numbers of at most 24 characters. Reserving it before the first
+// object means the text is never moved while it grows; pages of the
+// reservation that the script does not reach are never touched, so they cost
+// no memory. The engine opens room for a batch of rows beyond the text it has.
+std::size_t ScriptBound(const ScriptShape& shape) {
+  const double bound = 64 * 1024 + shape.objects * 96 + shape.rows * (2 * 10 + 3 * 24 + 7);
+  return static_cast<std::size_t>(std::min(bound, kReserveLimit));
+}
+
+// The memory the script takes at its peak, from the length of a typical
+// row: the sample scripts average 62 to 65 bytes a row at 100 to 1000 steps
+// (coordinates of about 17 digits), those of files with round coordinates
+// less; an object's header and end take 68. A script that outgrows its
+// reservation doubles its room each time: while it moves, the old text and
+// its copy are both in memory. An eighth on top leaves room for longer rows,
+// the rest of the program and the system.
+double MemoryNeed(const ScriptShape& shape) {
+  const double script = shape.objects * 68 + shape.rows * 62;
+  double peak = script;
+  for (double room = kReserveLimit; room < script; room *= 2) peak = std::max(peak, 2 * room);
+  return peak * 9 / 8;
+}
+
+// Whole gigabytes, or megabytes below one; rounded up for what is needed,
+// down for what there is, so that the one always shows as more.
+std::string SizeText(double bytes, bool up) {
+  const bool gb = bytes >= kGiB;
+  const double units = bytes / (gb ? kGiB : kGiB / 1024);
+  return std::to_string(static_cast<std::int64_t>(up ? std::ceil(units) : std::floor(units))) + (gb ? " GB" : " MB");
 }
 
 }  // namespace
 
 bool IGESImporter::GetBrindlemarkObjects(std::string& script) {
-  script = "Brindlemark(1.1)\r\n";
-  // A bound the system will not lend is no failure: the script then grows
-  // as it goes.
-  try {
-    fw::ReserveAhead(script, ScriptBound(_igesReader->DirectoryEntries(), fw::App().AlongStep, fw::App().SideStep));
-  } catch (const std::exception&) {
-  }
+  script.clear();
   _errorMessage.clear();
   auto fail = [&](std::string message) {
     script.clear();
@@ -60,6 +93,28 @@ bool IGESImporter::GetBrindlemarkObjects(std::string& script) {
     return false;
   };
   if (!_igesReader->ErrorMessage.empty()) return fail(_igesReader->ErrorMessage);
+
+  // A script that cannot fit in memory is refused before any work: built, it
+  // would only run the computer out of memory after a long wait.
+  const std::int32_t along = fw::App().AlongStep;
+  const std::int32_t side = fw::App().SideStep;
+  const ScriptShape shape = ShapeOf(_igesReader->DirectoryEntries(), along, side);
+  const double need = MemoryNeed(shape);
+  const std::uint64_t memory = fw::MemorySize();
+  if (memory != 0 && need > static_cast<double>(memory)) {
+    return fail("at " + std::to_string(along) + (shape.surfaces ? " × " + std::to_string(side) : "") +
+                " steps its script would need about " + SizeText(need, true) + ", more than this computer's " +
+                SizeText(static_cast<double>(memory), false) + " of memory; lower Ruler Steps" +
+                (shape.surfaces ? " or Cross Curve steps." : "."));
+  }
+
+  script = "Brindlemark(1.1)\r\n";
+  // A bound the system will not lend is no failure: the script then grows
+  // as it goes.
+  try {
+    fw::ReserveAhead(script, ScriptBound(shape));
+  } catch (const std::exception&) {
+  }
 
   std::string error;
   for (std::unique_ptr<INURBSElement> e = _igesReader->ReadNextNURBSElement(); e;

@@ -15,9 +15,11 @@ class IGESImporter {
 
   // The script: "Brindlemark(1.1)" and one text object per converted curve
   // and surface, in file order, with the step counts read from fw::App() for
-  // every element. Returns false when the file cannot be read or an element
-  // cannot be converted: script is then empty and ErrorMessage says why. A
-  // file with no curve or surface succeeds with the header alone.
+  // every element. Returns false when the file cannot be read, an element
+  // cannot be converted, or the script would need more than fw::MemorySize()
+  // (checked before the first element, from the directory and the step
+  // counts): script is then empty and ErrorMessage says why. A file with no
+  // curve or surface succeeds with the header alone.
   bool GetBrindlemarkObjects(std::string& script);
 
   const std::string& ErrorMessage() const { return _errorMessage; }

@@ -6,16 +6,18 @@
 #include <string>
 #include <string_view>
 
-// The output path: the input's file name cut at its first ".", with ".txt",
-// in the input's folder. /data/part.old.igs gives /data/part.txt,
-// /data/run.1/part.igs gives /data/run.1/part.txt, /data/part gives
-// /data/part.txt.
+// The output path: the input's file name cut at its first "." after its
+// first character, with ".txt", in the input's folder. /data/part.old.igs
+// gives /data/part.txt, /data/run.1/part.igs gives /data/run.1/part.txt,
+// /data/part gives /data/part.txt, /data/.part.igs gives /data/.part.txt.
 std::string OutputPathFor(std::string_view inputPath);
 
-// Writes text and one closing carriage return to path, atomically: a
-// temporary file in the same folder is renamed over path once complete.
-// Returns false with the reason in error ("Cannot write /data/part.txt:
-// Permission denied"); nothing is left behind then.
+// Writes text and one closing carriage return to path as a safe save does
+// (QSaveFile): into a temporary file in the same folder, synced to the disk
+// and only then renamed over path. A symbolic link at path stays and its
+// target gets the text; an existing file keeps its permissions. Returns false
+// with the reason in error ("Cannot write /data/part.txt: Permission
+// denied"); any earlier file is then as it was and nothing is left behind.
 bool WriteScriptFile(const std::string& path, std::string_view text, std::string& error);
 
 struct ImportOutcome {

@@ -1,13 +1,10 @@
-#include "nurbs/import_file.h"
+#include "app/import_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
-
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -20,7 +17,9 @@
 std::string OutputPathFor(std::string_view inputPath) {
   const std::size_t slash = inputPath.rfind('/');
   const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::size_t dot = inputPath.find('.', nameStart);
+  // A leading "." belongs to the name: it makes the file hidden, it does not
+  // start an extension.
+  const std::size_t dot = inputPath.find('.', nameStart + 1);
   std::string out(inputPath.substr(0, dot == std::string_view::npos ? inputPath.size() : dot));
   out += ".txt";
   return out;
@@ -28,8 +27,8 @@ std::string OutputPathFor(std::string_view inputPath) {
 
 namespace {
 
-std::string CannotWrite(const std::string& path, int error) {
-  return "Cannot write " + path + ": " + std::strerror(error);
+std::string CannotWrite(const std::string& path, const QSaveFile& file) {
+  return "Cannot write " + path + ": " + file.errorString().toStdString();
 }
 
 // Pieces of this size keep the window responsive while a script of hundreds
@@ -37,22 +36,13 @@ std::string CannotWrite(const std::string& path, int error) {
 // them.
 constexpr std::size_t kPiece = std::size_t{8} << 20;
 
-// Writes text and then tail, one piece at a time.
-bool WriteAll(int fd, std::string_view text, std::string_view tail) {
-  while (!text.empty() || !tail.empty()) {
-    const std::size_t piece = std::min(text.size(), kPiece);
-    iovec pieces[2] = {{const_cast<char*>(text.data()), piece}, {const_cast<char*>(tail.data()), tail.size()}};
-    const bool last = piece == text.size();
-    const int first = piece == 0 ? 1 : 0;
-    const ssize_t written = ::writev(fd, pieces + first, (last ? 2 : 1) - first);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    auto done = static_cast<std::size_t>(written);
-    const std::size_t fromText = std::min(done, piece);
-    text.remove_prefix(fromText);
-    if (last) tail.remove_prefix(done - fromText);
+// A write cut short (a full disk, a file size limit) reports no error; the
+// next one, for the rest, fails with the system's reason.
+bool WriteAll(QSaveFile& file, std::string_view text) {
+  while (!text.empty()) {
+    const qint64 written = file.write(text.data(), static_cast<qint64>(std::min(kPiece, text.size())));
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(written));
     fw::RuntimeBackgroundTask();
   }
   return true;
@@ -67,19 +57,6 @@ void DecimalPoints(std::string& script) {
   }
 }
 
-// Allocates the file's blocks before the write. Without it the file system
-// allocates them page by page during the write and again while the rename
-// replaces an older file, which costs several times the copy itself. Where
-// the file system cannot do this the write simply goes ahead.
-void AllocateAhead(int fd, std::size_t size) {
-#ifdef __linux__
-  if (size > 0) (void)::fallocate(fd, 0, 0, static_cast<off_t>(size));
-#else
-  (void)fd;
-  (void)size;
-#endif
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
   if (a == b) return true;
   std::error_code ec;
@@ -89,36 +66,22 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool WriteScriptFile(const std::string& path, std::string_view text, std::string& error) {
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  // The script goes to a temporary file beside the output and replaces it
-  // only when complete: a failed write leaves any earlier output as it was.
-  std::string temporary = folder + (slash == std::string::npos ? "/." : ".") + name + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) {
-    error = CannotWrite(path, errno);
+  QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+  // Unbuffered: the pieces go to the file as they are, without a copy.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    error = CannotWrite(path, file);
     return false;
   }
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  AllocateAhead(fd, text.size() + fw::kEndOfLineMacintosh.size());
-  bool ok = WriteAll(fd, text, fw::kEndOfLineMacintosh);
-  int failure = ok ? 0 : errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    failure = errno;
+  // commit() syncs the file to the disk and only then renames it over path,
+  // so that a power loss leaves the earlier file or the whole new one. On any
+  // failure the QSaveFile takes its temporary file away as it goes out of
+  // scope. The blocks are not allocated ahead (fallocate): measured on ext4,
+  // a 1.4 GB script over an existing one took longer with it, not less.
+  if (!WriteAll(file, text) || !WriteAll(file, fw::kEndOfLineMacintosh) || !file.commit()) {
+    error = CannotWrite(path, file);
+    return false;
   }
-  if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ok = false;
-    failure = errno;
-  }
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    error = CannotWrite(path, failure);
-  }
-  return ok;
+  return true;
 }
 
 ImportOutcome ImportFile(const std::string& inputPath, bool importReferenceCurves,

@@ -1,11 +1,13 @@
-#include "nurbs/import_file.h"
+#include "app/import_file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +16,7 @@
 #include <vector>
 
 #include "nurbs/iges_importer.h"
-#include "test_support.h"
+#include "tests/nurbs/test_support.h"
 
 namespace {
 
@@ -24,9 +26,9 @@ namespace fs = std::filesystem;
 
 TEST(ImportFileOutputPath, CutsTheFileNameNotTheFolderAtTheFirstDot) {
   const std::pair<const char*, const char*> cases[] = {
-      {"/data/part.igs", "/data/part.txt"},      {"/data/part.old.igs", "/data/part.txt"},
-      {"/data/run.1/part.igs", "/data/run.1/part.txt"}, {"/data/part", "/data/part.txt"},
-      {"/data/part.txt", "/data/part.txt"}};
+      {"/data/part.igs", "/data/part.txt"}, {"/data/part.old.igs", "/data/part.txt"}, {"/data/part", "/data/part.txt"},
+      {"/data/run.1/part.igs", "/data/run.1/part.txt"}, {"/data/part.txt", "/data/part.txt"},
+      {"/data/.part.igs", "/data/.part.txt"}, {"/data/.igs", "/data/.igs.txt"}};
   for (const auto& [input, output] : cases) EXPECT_EQ(OutputPathFor(input), output) << input;
 }
 
@@ -41,13 +43,10 @@ void WriteFile(const std::string& path, const std::string& text) { std::ofstream
 class ImportFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "import_file_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = ::testing::TempDir() + "import_file_XXXXXX";
+    ASSERT_NE(::mkdtemp(dir_.data()), nullptr);
   }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
-  }
+  void TearDown() override { fs::remove_all(dir_); }
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   Strings Names() const {
     Strings names;
@@ -60,62 +59,60 @@ class ImportFileTest : public ::testing::Test {
   std::string dir_;
 };
 
-// An earlier output is replaced whole; the script gets one closing CR and
-// keeps no comma.
-TEST_F(ImportFileTest, WritesTheScriptAndOneCarriageReturn) {
-  Settings settings(16, 16);
-  WriteFile(Path("part.igs"), file_);
-  WriteFile(Path("part.txt"), std::string(100000, 'x'));
-  Strings statuses;
-  const ImportOutcome outcome =
-      ImportFile(Path("part.igs"), false, [&](std::string_view s) { statuses.emplace_back(s); });
-  ASSERT_TRUE(outcome.ok) << outcome.message;
-  EXPECT_EQ(outcome.outputPath, Path("part.txt"));
-  EXPECT_EQ(statuses, Strings{"Saving..."});
-  std::string script;
-  IGESImporter importer(fw::LineInputStream::FromMemory(file_), false);
-  ASSERT_TRUE(importer.GetBrindlemarkObjects(script));
-  EXPECT_EQ(ReadFile(Path("part.txt")), script + "\r");
-  EXPECT_TRUE(script.ends_with("End Object\r\n"));
-  EXPECT_EQ(script.find(','), std::string::npos);
-  EXPECT_EQ(Names(), (Strings{"part.igs", "part.txt"}));
-}
-
-// Nothing is written and nothing is left behind; write failures give the
-// system's reason. Tests run as root, who may write anywhere: a missing folder
-// or a file in place of a folder fails before anything is written, a folder
-// in place of the output only at the final rename.
-TEST_F(ImportFileTest, FailuresWriteNothing) {
-  WriteFile(Path("part.igs"), file_);
-  WriteFile(Path("x.txt"), file_);
-  IgesFile claimsMore;
-  claimsMore.Add(126, CurveText(1, {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}, {1, 1, 1}), IgesFile::kIndependent, 3);
-  WriteFile(Path("bad.igs"), claimsMore.Text());
-  fs::create_directory(Path("folder"));
+// As a safe save does, the script replaces an earlier output through a link,
+// which stays, keeping its permissions; memory for its typical rows, not its
+// longest, is enough. A failure leaves an earlier output as it was and nothing
+// behind (for root a file size limit makes the write fail); a script too large
+// for the memory is refused before its elements, unreadable here, are read.
+TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
+  for (const char* name : {"part.igs", "x.txt", "new.txt"}) WriteFile(Path(name), file_);
+  WriteFile(Path("curves.igs"), IgesFile::Of({"126;", "126;"}).Text());
+  WriteFile(Path("mixed.igs"), IgesFile::Of({"126;", "128;"}).Text());
+  fs::permissions(Path("new.txt"), fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("new.txt", Path("part.txt"));
   const std::string overwrite = "Not converted: the script of ";
   const struct {
-    std::string input, output, message;  // the message's beginning
+    std::string input, output, message;  // the message's beginning; "" for success
     bool saving;                         // the script was built
+    std::int32_t steps = 16;
+    std::uint64_t memory = 0;  // the computer's, when not 0
   } cases[] = {
+      {"part.igs", "", "", true, 16, 1500},
       {"x.txt", "", overwrite + Path("x.txt") + " would overwrite the input file itself", false},
       {"part.igs", "./part.igs", overwrite + Path("part.igs") + " would overwrite the input file itself", false},
-      {"bad.igs", "", "Cannot convert " + Path("bad.igs") + ": Directory entry D 1 (type 126)", false},
-      {"absent.igs", "", "Cannot convert " + Path("absent.igs") + ": Input file does not exist", false},
       {"part.igs", "missing/part.txt", "Cannot write " + Path("missing/part.txt") + ": " + strerror(ENOENT), true},
-      {"part.igs", "part.igs/part.txt", "Cannot write " + Path("part.igs/part.txt") + ": " + strerror(ENOTDIR), true},
-      {"part.igs", "folder", "Cannot write " + Path("folder") + ": " + strerror(EISDIR), true},
+      {"part.igs", "x.txt", "Cannot write " + Path("x.txt") + ": " + strerror(EFBIG), true, 10000},
+      {"mixed.igs", "", "Cannot convert " + Path("mixed.igs") + ": at 10000 × 10000 steps its script would need "
+       "about 9 GB, more than this computer's 4 GB of memory; lower Ruler Steps or Cross Curve steps.", false, 10000,
+       std::uint64_t{4} << 30},
+      {"curves.igs", "", "Cannot convert " + Path("curves.igs") + ": at 10000 steps its script would need about 2 MB, "
+       "more than this computer's 1 MB of memory; lower Ruler Steps.", false, 10000, 1 << 20},
   };
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{1 << 16, limit.rlim_max};
+  ::setrlimit(RLIMIT_FSIZE, &small);
   for (const auto& c : cases) {
+    Settings settings(c.steps, c.steps);
+    fw::InstallMemorySize(c.memory);
     bool saving = false;
     auto status = [&](std::string_view) { saving = true; };
     const ImportOutcome outcome = c.output.empty() ? ImportFile(Path(c.input), false, status)
                                                    : ImportFileTo(Path(c.input), Path(c.output), false, status);
-    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.ok, c.message.empty()) << outcome.message;
     EXPECT_TRUE(outcome.message.starts_with(c.message)) << outcome.message << "\ninstead of " << c.message;
     EXPECT_EQ(saving, c.saving) << c.message;
   }
-  EXPECT_EQ(Names(), (Strings{"bad.igs", "folder", "part.igs", "x.txt"}));
-  EXPECT_TRUE(fs::is_empty(Path("folder")));
+  fw::InstallMemorySize(0);
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  Settings settings(16, 16);
+  std::string script;
+  ASSERT_TRUE(IGESImporter(fw::LineInputStream::FromMemory(file_), false).GetBrindlemarkObjects(script));
+  EXPECT_EQ(ReadFile(Path("new.txt")), script + "\r");
+  EXPECT_TRUE(fs::is_symlink(Path("part.txt")));
+  EXPECT_EQ(fs::status(Path("new.txt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Names(), (Strings{"curves.igs", "mixed.igs", "new.txt", "part.igs", "part.txt", "x.txt"}));
   EXPECT_EQ(ReadFile(Path("x.txt")) + ReadFile(Path("part.igs")), file_ + file_);
 }
 

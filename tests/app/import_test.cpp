@@ -16,9 +16,9 @@ namespace {
 
 using app_test::kIdleText;
 
-// The success test's input; its script is named after it with .txt for the
-// extension.
-constexpr char kInput[] = "part.igs";
+// The success test's input: a hidden file, whose leading dot belongs to its
+// name, so that its script is .part.txt and not .txt.
+constexpr char kInput[] = ".part.igs";
 
 // Each test imports in a folder of its own. The fixture records each text the
 // status line draws: a text set and replaced before the next paint never

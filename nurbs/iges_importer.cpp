@@ -12,10 +12,13 @@
 #include "nurbs/nurbs_engine.h"
 
 IGESImporter::IGESImporter(const std::string& path, bool importReferenceCurves)
-    : _igesReader(std::make_unique<IGESReader>(path, importReferenceCurves)) {}
+    : _igesReader(std::make_unique<IGESReader>(path, importReferenceCurves)),
+      _path(path),
+      _importReferenceCurves(importReferenceCurves) {}
 
 IGESImporter::IGESImporter(fw::LineInputStream stream, bool importReferenceCurves)
-    : _igesReader(std::make_unique<IGESReader>(std::move(stream), importReferenceCurves)) {}
+    : _igesReader(std::make_unique<IGESReader>(std::move(stream), importReferenceCurves)),
+      _importReferenceCurves(importReferenceCurves) {}
 
 namespace {
 
@@ -42,6 +45,33 @@ ScriptShape ShapeOf(const std::vector<std::string>& entries, std::int32_t along,
     shape.surfaces = shape.surfaces || surface;
   }
   return shape;
+}
+
+// The shape the elements really give, read from the file: a surface of two
+// control points across is written at 3 rows across whatever the steps (3 x 3
+// when both directions have two), a curve of fewer than 3 control points not
+// at all. Flat faces are often such patches, so a file of many of them is
+// far smaller than its directory suggests. False when the file cannot be
+// read to its end; the conversion then says why.
+bool ExactShape(const std::string& path, bool importReferenceCurves, std::int32_t along, std::int32_t side,
+                ScriptShape& shape) {
+  IGESReader reader(path, importReferenceCurves);
+  shape = ScriptShape{};
+  const double a = std::max(along, 0);
+  const double s = std::max(side, 0);
+  for (std::unique_ptr<INURBSElement> e = reader.ReadNextNURBSElement(); e; e = reader.ReadNextNURBSElement()) {
+    if (const auto* surface = dynamic_cast<const NURBSSurface*>(e.get())) {
+      const bool twoAcross = surface->NoOfControlPointsU == 2;
+      const bool empty = surface->NoOfControlPointsU < 1 || surface->NoOfControlPointsV < 1;
+      shape.rows += empty ? 0 : (twoAcross ? 3 : s) * (twoAcross && surface->NoOfControlPointsV == 2 ? 3 : a);
+      shape.surfaces = true;
+    } else if (const auto* curve = dynamic_cast<const NURBSCurve*>(e.get())) {
+      shape.rows += curve->NoOfControlPoints < 3 ? 0 : a;
+    }
+    shape.objects += 1;
+    fw::RuntimeBackgroundTask();
+  }
+  return reader.ErrorMessage.empty();
 }
 
 // Beyond 4 GiB the script is not reserved but simply grows; a larger request
@@ -98,10 +128,16 @@ bool IGESImporter::GetBrindlemarkObjects(std::string& script) {
   // would only run the computer out of memory after a long wait.
   const std::int32_t along = fw::App().AlongStep;
   const std::int32_t side = fw::App().SideStep;
-  const ScriptShape shape = ShapeOf(_igesReader->DirectoryEntries(), along, side);
-  const double need = MemoryNeed(shape);
+  ScriptShape shape = ShapeOf(_igesReader->DirectoryEntries(), along, side);
   const std::uint64_t memory = fw::MemorySize();
-  if (memory != 0 && need > static_cast<double>(memory)) {
+  const auto fits = [&] { return memory == 0 || MemoryNeed(shape) <= static_cast<double>(memory); };
+  // Only a script that seems too large pays for a first reading of the file.
+  if (!fits() && !_path.empty()) {
+    ScriptShape exact;
+    if (ExactShape(_path, _importReferenceCurves, along, side, exact)) shape = exact;
+  }
+  if (!fits()) {
+    const double need = MemoryNeed(shape);
     return fail("at " + std::to_string(along) + (shape.surfaces ? " × " + std::to_string(side) : "") +
                 " steps its script would need about " + SizeText(need, true) + ", more than this computer's " +
                 SizeText(static_cast<double>(memory), false) + " of memory; lower Ruler Steps" +

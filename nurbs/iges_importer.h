@@ -26,5 +26,7 @@ class IGESImporter {
 
  private:
   std::unique_ptr<IGESReader> _igesReader;
+  std::string _path;  // "" when read from memory
+  bool _importReferenceCurves = false;
   std::string _errorMessage;
 };

@@ -61,13 +61,16 @@ class ImportFileTest : public ::testing::Test {
 
 // As a safe save does, the script replaces an earlier output through a link,
 // which stays, keeping its permissions; memory for its typical rows, not its
-// longest, is enough. A failure leaves an earlier output as it was and nothing
+// longest, is enough, and patches of two control points count as the 3 x 3
+// rows they give. A failure leaves an earlier output as it was and nothing
 // behind (for root a file size limit makes the write fail); a script too large
 // for the memory is refused before its elements, unreadable here, are read.
 TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
   for (const char* name : {"part.igs", "x.txt", "new.txt"}) WriteFile(Path(name), file_);
   WriteFile(Path("curves.igs"), IgesFile::Of({"126;", "126;"}).Text());
   WriteFile(Path("mixed.igs"), IgesFile::Of({"126;", "128;"}).Text());
+  const std::string flat = SurfaceText(2, 2, {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {1, 1, 0, 1}});
+  WriteFile(Path("flat.igs"), IgesFile::Of({flat, flat}).Text());
   fs::permissions(Path("new.txt"), fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink("new.txt", Path("part.txt"));
   const std::string overwrite = "Not converted: the script of ";
@@ -78,6 +81,7 @@ TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
     std::uint64_t memory = 0;  // the computer's, when not 0
   } cases[] = {
       {"part.igs", "", "", true, 16, 1500},
+      {"flat.igs", "", "", true, 10000, 4096},  // two 3 x 3 objects, whatever the steps
       {"x.txt", "", overwrite + Path("x.txt") + " would overwrite the input file itself", false},
       {"part.igs", "./part.igs", overwrite + Path("part.igs") + " would overwrite the input file itself", false},
       {"part.igs", "missing/part.txt", "Cannot write " + Path("missing/part.txt") + ": " + strerror(ENOENT), true},
@@ -112,7 +116,7 @@ TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
   EXPECT_EQ(ReadFile(Path("new.txt")), script + "\r");
   EXPECT_TRUE(fs::is_symlink(Path("part.txt")));
   EXPECT_EQ(fs::status(Path("new.txt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(Names(), (Strings{"curves.igs", "mixed.igs", "new.txt", "part.igs", "part.txt", "x.txt"}));
+  EXPECT_EQ(Names(), (Strings{"curves.igs", "flat.igs", "flat.txt", "mixed.igs", "new.txt", "part.igs", "part.txt", "x.txt"}));
   EXPECT_EQ(ReadFile(Path("x.txt")) + ReadFile(Path("part.igs")), file_ + file_);
 }
 

@@ -1,17 +1,11 @@
-// The core road that the fuzz target and the corpus regression test share,
-// one input of bytes in, one conversion out, with every promise about the
-// result checked; and the one reader and comparer of script text that the
-// road and the tests use.
+// The core road that the fuzz target and the corpus test share: bytes in,
+// one conversion out, every promise about the result checked. Its script
+// reader, comparer and textbook oracle serve the other tests too.
 //
-// Input layout, so that the fuzzer can vary the settings as well as the file:
-//   byte 0   along step count: 1 + byte % 64
-//   byte 1   side step count:  1 + byte % 64
-//   byte 2   bit 0 set: keep every curve (the "Import Curves / Trims" switch)
-//   byte 3   length L of the scale text: byte % 16
-//   L bytes  the scale text
-//   the rest the IGES file
-// A seed written in printable text such as "EG03" + "2.5" reads as 6 points
-// along, 8 across, independent curves only, scale 2.5.
+// Input: byte 0 gives the along step count (1 + byte % 64), byte 1 the side
+// count, bit 0 of byte 2 the curve switch, byte 3 % 16 the length of the
+// scale text that follows; the rest is the IGES file. "EG03" + "2.5" reads as
+// 6 along, 8 across, independent curves only, scale 2.5.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +18,7 @@ class INURBSElement;
 namespace fuzz {
 
 struct RoadInput {
-  std::int32_t along = 1;
-  std::int32_t side = 1;
+  std::int32_t along = 1, side = 1;
   bool referenceCurves = false;
   std::string_view scale;
   std::string_view iges;
@@ -35,8 +28,7 @@ RoadInput DecodeInput(std::string_view bytes);
 
 struct RoadResult {
   bool ok = false;
-  std::string script;  // after the decimal-point replacement
-  std::string error;
+  std::string script, error;  // the script after the decimal-point replacement
 };
 
 // Installs the settings, imports the IGES bytes and replaces every "," by ".".
@@ -49,22 +41,19 @@ RoadResult RunCoreRoad(const RoadInput& input);
 std::string CheckResult(const RoadInput& input, const RoadResult& result);
 
 // The text object that a conversion must write for element on an along x
-// side grid, with the header counts of those steps: the points of the
-// textbook routines (BSpline, rbspsurf), since the conversions only compute
-// them faster, each coordinate the shortest text that reads back to its
-// double, -0 written 0. "" for an element that converts to nothing. A surface
-// is converted first, which raises its two-point directions in place.
+// side grid: the points of the textbook routines (BSpline, rbspsurf), which
+// the conversions only compute faster, each coordinate the shortest text that
+// reads back to it, -0 written 0; "" for an element that converts to nothing.
+// A surface is converted first, which raises its two-point directions.
 std::string TextbookObject(INURBSElement& element, std::int32_t along, std::int32_t side);
 
-// The lines of script text without their CR LF; the piece behind the last
-// CR LF is the last line ("" or the written file's closing CR).
+// The lines of script text without their CR LF, the piece behind the last
+// one included ("" or the written file's closing CR); its text objects.
 std::vector<std::string> Lines(std::string_view text);
-
 struct TextObject {
   std::string horizontal, vertical, type;  // the three header values
   std::vector<std::string> rows;
 };
-
 std::vector<TextObject> Objects(std::string_view script);
 
 // The first line where actual differs from expected, "" when none: lines must

@@ -58,8 +58,7 @@ inline std::string Row(std::int64_t column, std::int64_t row, double x, double y
 // Sets the step counts and the scale text for one test and puts the previous
 // ones back afterwards.
 struct Settings {
-  Settings(std::int32_t along, std::int32_t side, std::string_view scale = "1")
-      : saved(fw::App()), savedScale(fw::ScaleText()) {
+  Settings(std::int32_t along, std::int32_t side, std::string_view scale = "1") {
     fw::App().AlongStep = along;
     fw::App().SideStep = side;
     fw::SetScaleText(scale);
@@ -68,8 +67,8 @@ struct Settings {
     fw::App() = saved;
     fw::SetScaleText(savedScale);
   }
-  const fw::AppState saved;
-  const std::string savedScale;
+  const fw::AppState saved = fw::App();
+  const std::string savedScale = fw::ScaleText();
 };
 
 }  // namespace nurbs_test

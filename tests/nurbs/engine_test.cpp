@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,17 @@ namespace {
 
 using namespace nurbs_test;
 using Doubles = std::vector<double>;
+
+// The textbook knot vector fills x[1] .. x[n + c] and nothing else; an order
+// above the point count leaves no interval.
+TEST(EngineKnot, BuildsOpenUniformVectors) {
+  for (const auto& [n, c, x] : {std::tuple{4, 3, std::vector{-7, 0, 0, 0, 1, 2, 2, 2, -7}},
+                                std::tuple{2, 3, std::vector{-7, 0, 0, 0, 0, 0, -7}}}) {
+    std::vector<std::int32_t> knots(x.size(), -7);
+    NURBSEngine::knot(n, c, knots);
+    EXPECT_EQ(knots, x) << n << " points of order " << c;
+  }
+}
 
 // --- Conversions: script text and failures ---
 

@@ -109,15 +109,17 @@ TEST(Reader, ReadsTheCurveWhateverTheWriting) {
   // pieces would read as 1.
   split.Parameter("126,1,1,0,0,1,0,", 1);
   split.Parameter("   0.,0.,1.,1.,1.,1.,1", 1);
-  split.Parameter("0.,0.,0.,10.,30.,0.,0.,1.;", 1);
+  split.Parameter("0.,0.,0.,20.,30.,0.,0.,1.;", 1);
   // IGES lines are 80 columns; a directory line cut short after its section
   // letter must still put the second line's fields at 11 to 19 of the entry.
   IgesFile cut;
   cut.Add(126, Curve(10), IgesFile::kIndependent, 0, 4);  // a line count of two digits
-  Strings texts = {split.Text(), cut.Text()};
+  std::string cutText = cut.Text();
   for (const std::string number : {"1\n", "2\n"}) {
-    texts[1].replace(texts[1].find("D      " + number), 8 + number.size() - 1, "D\n");
+    const std::string padded = "D      " + number;
+    cutText.replace(cutText.find(padded), padded.size(), "D\n");
   }
+  Strings texts = {split.Text(), cutText};
   // The parameter delimiter comes from column 1 or 3 of the first Global line.
   const std::pair<std::string, char> delimiters[] = {
       {",,7Hexample,;", ','}, {"1H,,1H;,7Hexample,;", ','}, {"1H;;1H/;7Hexample;/", ';'}, {"xx#;;", '#'}};

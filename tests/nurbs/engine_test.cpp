@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -99,8 +99,8 @@ TEST(EngineConvert, DegenerateElementsLeaveTheScript) {
 }
 
 // Random nets, degrees 0 to 5 (orders above the point count too), weights
-// and step counts (below 2 too, and counts whose grid the snap must end on
-// the last knot); for surfaces every raise first.
+// and step counts: below 2 too, and counts such as 11 whose repeated steps
+// fall short of the last knot unless snapped to it. Surfaces of every raise.
 TEST(EngineFastPath, PointsEqualTheTextbookRoutinesBitForBit) {
   std::mt19937 random(20240611);
   auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };

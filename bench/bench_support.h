@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -12,6 +11,7 @@
 
 #include "framework/text.h"
 #include "iges/nurbs_element.h"
+#include "tests/support/iges_text.h"
 
 namespace bench {
 
@@ -81,21 +81,6 @@ class NetMaker {
   std::uniform_real_distribution<double> weight_{0.5, 2.0};
 };
 
-// One 80-column IGES line with its section letter and sequence number.
-inline void AppendIgesLine(std::string& out, std::string_view body, char section, std::int64_t sequence) {
-  std::string line(body.substr(0, 72));
-  line.resize(72, ' ');
-  char tail[32];
-  std::snprintf(tail, sizeof tail, "%c%07lld\n", section, static_cast<long long>(sequence));
-  out += line;
-  out += tail;
-}
-
-inline std::string Field8(std::int64_t value) {
-  std::string text = fw::Str(value);
-  return std::string(text.size() < 8 ? 8 - text.size() : 0, ' ') + text;
-}
-
 // The Parameter Data text of a bicubic surface over an n x n net.
 inline std::string SurfaceParameterText(std::int32_t n, NetMaker& maker) {
   const std::int32_t degree = n > 3 ? 3 : n - 1;
@@ -112,25 +97,7 @@ inline std::string SurfaceParameterText(std::int32_t n, NetMaker& maker) {
 // A complete IGES file holding the given Parameter Data texts, each as one
 // independent entity, its data cut into 64-column pieces.
 inline std::string IgesFile(const std::vector<std::string>& parameterTexts) {
-  std::string directory, parameters;
-  std::int64_t pSequence = 1;
-  for (std::size_t e = 0; e < parameterTexts.size(); ++e) {
-    const std::string& text = parameterTexts[e];
-    const std::int64_t type = static_cast<std::int64_t>(fw::Val(text));
-    const std::int64_t dSequence = static_cast<std::int64_t>(2 * e + 1);
-    const std::int64_t first = pSequence;
-    for (std::size_t at = 0; at < text.size(); at += 64) {
-      std::string body = text.substr(at, 64);
-      body.resize(64, ' ');
-      AppendIgesLine(parameters, body + Field8(dSequence), 'P', pSequence++);
-    }
-    AppendIgesLine(directory, Field8(type) + Field8(first) + std::string(48, ' ') + "00000000", 'D', dSequence);
-    AppendIgesLine(directory, Field8(type) + Field8(0) + Field8(0) + Field8(pSequence - first), 'D', dSequence + 1);
-  }
-  std::string file;
-  AppendIgesLine(file, "", 'S', 1);
-  AppendIgesLine(file, ",,;", 'G', 1);
-  return file + directory + parameters;
+  return igestext::IgesFile::Of(parameterTexts).Text();
 }
 
 }  // namespace bench

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -118,71 +117,6 @@ TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
   EXPECT_EQ(fs::status(Path("new.txt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Names(), (Strings{"curves.igs", "flat.igs", "flat.txt", "mixed.igs", "new.txt", "part.igs", "part.txt", "x.txt"}));
   EXPECT_EQ(ReadFile(Path("x.txt")) + ReadFile(Path("part.igs")), file_ + file_);
-}
-
-// --- The shared sample files ---
-
-// Structure exactly, coordinates within 1e-9 relative: the last digits of a
-// coordinate may differ between correct evaluations. "" when they agree.
-std::string ScriptDifference(const std::string& expected, const std::string& actual) {
-  if (!actual.ends_with("\r\n\r")) return "does not end with CR LF CR";
-  const Strings e = Lines(expected), a = Lines(actual);
-  auto field = [](const std::string& line, int n) { return fw::NthField(line, "\t", n); };
-  for (std::size_t i = 0; i < std::max(e.size(), a.size()); ++i) {
-    const std::string want = i < e.size() ? e[i] : "(end)", got = i < a.size() ? a[i] : "(end)";
-    bool same = want == got;
-    if (!same && !field(want, 5).empty()) {  // a point row
-      same = field(want, 1) == field(got, 1) && field(want, 2) == field(got, 2) && !field(got, 5).empty() &&
-             field(got, 6).empty();
-      for (int j = 3; same && j <= 5; ++j) {
-        const double ev = fw::Val(field(want, j)), av = fw::Val(field(got, j));
-        same = std::abs(ev - av) <= 1e-9 * std::max(1.0, std::abs(ev));
-      }
-    }
-    if (!same) return "line " + std::to_string(i + 1) + ": " + got + ", expected " + want;
-  }
-  return "";
-}
-
-class ImportFileSamples : public ImportFileTest {
- protected:
-  void SetUp() override {
-    if (!fs::is_directory(samples_)) GTEST_SKIP() << "no samples at " << samples_;
-    ImportFileTest::SetUp();
-  }
-  const fs::path samples_ = BM_SAMPLES_DIR;
-};
-
-TEST_F(ImportFileSamples, EveryFileConvertsButTheBrokenOne) {
-  Settings settings(16, 16);
-  for (const char* folder : {"generated", "real"}) {
-    for (const auto& entry : fs::directory_iterator(samples_ / folder)) {
-      // large.igs is the benchmark's file: too slow for the sanitizer run.
-      const fs::path& file = entry.path();
-      if ((file.extension() != ".igs" && file.extension() != ".iges") || file.filename() == "large.igs") continue;
-      const ImportOutcome outcome = ImportFileTo(file.string(), Path("out.txt"), true);
-      EXPECT_EQ(outcome.ok, file.filename() != "bad_header.igs") << file << ": " << outcome.message;
-    }
-  }
-}
-
-TEST_F(ImportFileSamples, ReproducesTheExpectedScripts) {
-  int compared = 0;
-  for (const auto& entry : fs::directory_iterator(samples_ / "expected")) {
-    // INPUT.ALONGxSIDE.sSCALE.cCURVES.txt, where the scale may hold a point.
-    const std::string name = entry.path().filename().string();
-    const std::size_t c = name.rfind(".c"), s = name.rfind(".s", c - 1), steps = name.rfind('.', s - 1);
-    ASSERT_TRUE(name.ends_with(".txt") && c != std::string::npos && s != std::string::npos) << name;
-    fs::path input = samples_ / "generated" / name.substr(0, steps);
-    if (!fs::exists(input)) input = samples_ / "real" / name.substr(0, steps);
-    Settings settings(std::stoi(name.substr(steps + 1)), std::stoi(name.substr(name.find('x', steps) + 1)),
-                      name.substr(s + 2, c - s - 2));
-    const ImportOutcome outcome = ImportFileTo(input.string(), Path("out.txt"), name[c + 2] == '1');
-    ASSERT_TRUE(outcome.ok) << name << ": " << outcome.message;
-    EXPECT_EQ(ScriptDifference(ReadFile(entry.path().string()), ReadFile(Path("out.txt"))), "") << name;
-    ++compared;
-  }
-  EXPECT_GT(compared, 0);
 }
 
 }  // namespace

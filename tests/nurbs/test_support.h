@@ -1,8 +1,7 @@
 // Shared helpers of the nurbs tests: elements built in memory, scripts taken
-// apart into objects and rows, step counts and scale set for one test.
+// apart by the fuzz road's reader, step counts and scale set for one test.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 
 #include "framework/runtime.h"
 #include "framework/text.h"
+#include "fuzz/road.h"
 #include "iges/nurbs_element.h"
 #include "tests/support/iges_text.h"
 
@@ -47,49 +47,18 @@ inline NURBSSurface MakeSurface(std::int32_t degreeU, std::int32_t degreeV, std:
   return surface;
 }
 
-// The lines of a script text, without their CR LF ends.
-inline std::vector<std::string> Lines(std::string_view text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0, end = 0; start < text.size(); start = end + 2) {
-    end = std::min(text.find("\r\n", start), text.size());
-    lines.emplace_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
-// One text object: its three header values and its point rows.
-struct TextObject {
-  std::string horizontal, vertical, type;
-  std::vector<std::string> rows;
-};
-
-inline std::vector<TextObject> Objects(std::string_view script) {
-  std::vector<TextObject> objects;
-  const std::vector<std::string> lines = Lines(script);
-  for (std::size_t i = 0; i + 3 < lines.size(); ++i) {
-    if (lines[i] != "Start Object") continue;
-    auto value = [&](std::size_t j) { return std::string(fw::NthField(lines[j], "\t", 2)); };
-    TextObject object{value(i + 1), value(i + 2), value(i + 3), {}};
-    for (i += 4; i < lines.size() && lines[i] != "End Object"; ++i) object.rows.push_back(lines[i]);
-    objects.push_back(std::move(object));
-  }
-  return objects;
-}
+using fuzz::Lines;
+using fuzz::Objects;
+using fuzz::TextObject;
 
 inline std::string Row(std::int64_t column, std::int64_t row, double x, double y, double z) {
   return fw::Str(column) + "\t" + fw::Str(row) + "\t" + fw::CStr(x) + "\t" + fw::CStr(y) + "\t" + fw::CStr(z);
 }
 
-inline Point3 Coordinates(std::string_view row) {
-  auto at = [row](int n) { return fw::Val(fw::NthField(row, "\t", n)); };
-  return {at(3), at(4), at(5)};
-}
-
 // Sets the step counts and the scale text for one test and puts the previous
 // ones back afterwards.
 struct Settings {
-  Settings(std::int32_t along, std::int32_t side, std::string_view scale = "1")
-      : saved(fw::App()), savedScale(fw::ScaleText()) {
+  Settings(std::int32_t along, std::int32_t side, std::string_view scale = "1") {
     fw::App().AlongStep = along;
     fw::App().SideStep = side;
     fw::SetScaleText(scale);
@@ -98,8 +67,8 @@ struct Settings {
     fw::App() = saved;
     fw::SetScaleText(savedScale);
   }
-  const fw::AppState saved;
-  const std::string savedScale;
+  const fw::AppState saved = fw::App();
+  const std::string savedScale = fw::ScaleText();
 };
 
 }  // namespace nurbs_test

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 JOBS=$(nproc 2>/dev/null || echo 2)
-BASE_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
+BASE_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libdragonbox-dev qt6-base-dev
                libgl-dev fonts-dejavu-core python3)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

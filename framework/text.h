@@ -15,7 +15,8 @@ namespace fw {
 // point and an exponent written with E, e, D or d (IGES writes 1.5D3).
 // Returns 0.0 when the text starts with no number; never reads "inf", "nan"
 // or hexadecimal. A magnitude beyond the double range gives +-infinity, one
-// below it +-0. Does not allocate.
+// below it +-0. Allocates only to copy a number of more than 64 characters
+// that has a D exponent.
 double Val(std::string_view text);
 
 // Like Val, and also says how many characters the number took (0 when none).

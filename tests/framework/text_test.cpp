@@ -26,7 +26,9 @@ TEST(FrameworkVal, ReadsTheLeadingNumberAndSaysWhereItStopped) {
       {"-1D400", -kInf, 6}, {"1.5e-400", 0, 8}, {"-0.01e+400", -kInf, 10}, {"1e99999999999", kInf, 13},
       // Out of range by the place of the first significant digit, not by the exponent's sign:
       {"0." + zeros + zeros + "1e+400", 0, 808}, {"1" + zeros + ".5e-10", kInf, 407}, {"-1" + zeros, -kInf, 402},
-      {"0." + zeros + std::string(380, '0') + "1e790", 1e9, 787}, {"1" + zeros + "D-390", 1e10, 406}};
+      {"0." + zeros + std::string(380, '0') + "1e790", 1e9, 787}, {"1" + zeros + "D-390", 1e10, 406},
+      // Past what a 64-bit mantissa holds: 2^64 + 1 must not wrap to 1.
+      {"18446744073709551617", 18446744073709551617.0, 20}, {"0.0000000000000000001", 1e-19, 21}};
   for (const auto& [text, value, used] : cases) {
     for (const std::string tail : {"", "5", "D5", " 5", "-5", ".5"}) {  // nothing past the end counts
       SCOPED_TRACE(text.substr(0, 12) + "|" + tail + " (" + std::to_string(text.size()) + " characters)");
@@ -65,6 +67,8 @@ TEST(FrameworkText, NumbersAgreeWithFromCharsAndToChars) {
     const std::string exponent = std::to_string(static_cast<long>(random() % 81) - 40);
     const std::string text = digits + "e" + exponent;
     double value = 0.0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    ASSERT_EQ(fw::Val(digits), value) << digits;
     std::from_chars(text.data(), text.data() + text.size(), value);
     ASSERT_EQ(fw::Val(text), value) << text;
     ASSERT_EQ(fw::Val("-" + digits + "D" + exponent), -value) << text;

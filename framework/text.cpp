@@ -167,16 +167,26 @@ int DigitCount(std::uint64_t n) {
   return estimate + (n >= kPowersOfTen[static_cast<std::size_t>(estimate)] ? 1 : 0);
 }
 
-// Writes the length digits of n at p. The two halves of eight digits are
-// converted independently: 10^8 plus the low half has nine digits, whose
-// leading 1 the high half then overwrites.
+// Writes the length digits of n at p, two at a time from the right.
 void WriteDigits(char* p, std::uint64_t n, int length) {
-  if (length <= 8) {
-    std::to_chars(p, p + 8, static_cast<std::uint32_t>(n));
-    return;
+  static constexpr auto kPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+      pairs[2 * i] = static_cast<char>('0' + i / 10);
+      pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+  }();
+  char* q = p + length;
+  for (; n >= 100; n /= 100) {
+    q -= 2;
+    std::memcpy(q, kPairs.data() + 2 * (n % 100), 2);
   }
-  std::to_chars(p + length - 9, p + length, static_cast<std::uint32_t>(n % 100000000 + 100000000));
-  std::to_chars(p, p + length - 8, static_cast<std::uint32_t>(n / 100000000));
+  if (n >= 10) {
+    std::memcpy(q - 2, kPairs.data() + 2 * n, 2);
+  } else {
+    q[-1] = static_cast<char>('0' + n);
+  }
 }
 
 }  // namespace

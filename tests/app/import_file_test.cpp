@@ -54,7 +54,8 @@ class ImportFileTest : public ::testing::Test {
     return names;
   }
 
-  const std::string file_ = IgesFile::Of({CurveText(2, {{0.1, 2, 3}, {1.5, 2.25, 4}, {3, 0.75, 5}}, {1, 2, 1})}).Text();
+  const std::string curve_ = CurveText(2, {{0.1, 2, 3}, {1.5, 2.25, 4}, {3, 0.75, 5}}, {1, 2, 1});
+  const std::string file_ = IgesFile::Of({curve_}).Text();
   std::string dir_;
 };
 
@@ -63,11 +64,14 @@ class ImportFileTest : public ::testing::Test {
 // longest, is enough, and patches of two control points count as the 3 x 3
 // rows they give. A failure leaves an earlier output as it was and nothing
 // behind (for root a file size limit makes the write fail); a script too large
-// for the memory is refused before its elements, unreadable here, are read.
+// for the memory is refused before it is built, and before the elements of
+// curves.igs, which cannot be read, are converted.
 TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
   for (const char* name : {"part.igs", "x.txt", "new.txt"}) WriteFile(Path(name), file_);
   WriteFile(Path("curves.igs"), IgesFile::Of({"126;", "126;"}).Text());
-  WriteFile(Path("mixed.igs"), IgesFile::Of({"126;", "128;"}).Text());
+  std::vector<Point4> net;
+  for (int i = 0; i < 9; ++i) net.push_back({i % 3 * 1.0, i / 3 * 1.0, i == 4 ? 1.0 : 0.0, 1});
+  WriteFile(Path("mixed.igs"), IgesFile::Of({curve_, SurfaceText(3, 3, net)}).Text());
   const std::string flat = SurfaceText(2, 2, {{0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {1, 1, 0, 1}});
   WriteFile(Path("flat.igs"), IgesFile::Of({flat, flat}).Text());
   fs::permissions(Path("new.txt"), fs::perms::owner_read | fs::perms::owner_write);

@@ -2,6 +2,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -65,7 +68,9 @@ TEST(Reader, HandsOutElementsInFileOrderWhateverTheLineEnds) {
       yields = 0;
       fw::InstallBackgroundTask([] { ++yields; });
       MemoryReader m(text, false);
+      EXPECT_EQ(m.reader.CurrentEntrySequence(), 0);
       EXPECT_EQ(ReadAll(m.reader), (Strings{"curve 1", "surface 2", "surface 3", "curve 4"}));
+      EXPECT_EQ(m.reader.CurrentEntrySequence(), 9);
       fw::InstallBackgroundTask(nullptr);
       // Running out of kept entries is not an error, and stays the end.
       EXPECT_EQ(m.reader.ErrorMessage, "");
@@ -119,7 +124,11 @@ TEST(Reader, ReadsTheCurveWhateverTheWriting) {
     const std::string padded = "D      " + number;
     cutText.replace(cutText.find(padded), padded.size(), "D\n");
   }
-  Strings texts = {split.Text(), cutText};
+  // The first line after the Start section is the Global line, whatever its
+  // section letter says.
+  std::string lostLetter = IgesFile::Of({Curve(10)}).Text();
+  lostLetter[lostLetter.find("G      1")] = ' ';
+  Strings texts = {split.Text(), cutText, lostLetter};
   // The parameter delimiter comes from column 1 or 3 of the first Global line.
   const std::pair<std::string, char> delimiters[] = {
       {",,7Hexample,;", ','}, {"1H,,1H;,7Hexample,;", ','}, {"1H;;1H/;7Hexample;/", ';'}, {"xx#;;", '#'}};
@@ -183,6 +192,17 @@ TEST(Reader, PathsThatCannotBeReadSayWhy) {
   IGESReader folder(testing::TempDir(), false);
   EXPECT_THAT(folder.ErrorMessage, HasSubstr("Cannot open the input file"));
   EXPECT_FALSE(folder.ReadNextNURBSElement());
+  // A socket is there but does not open, even for root.
+  const std::string path = testing::TempDir() + "reader_test.socket";
+  sockaddr_un address{AF_UNIX, {}};
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ::unlink(path.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  IGESReader socket(path, false);
+  EXPECT_THAT(socket.ErrorMessage, HasSubstr("Cannot open the input file: "));
+  ::close(fd);
+  ::unlink(path.c_str());
 }
 
 // A kept entry that cannot be handed out ends the reading with a message
@@ -206,7 +226,9 @@ TEST(Reader, UnreadableEntryNamesItsDirectoryEntryAndTheReason) {
        {"Directory entry D 1 (", "count is 0"}},
       {"pointer 0", [](IgesFile& f) { f.Entry(128, 0, 1), f.Parameter(Surface(1), 1); }, 0,
        {"Directory entry D 1 (", "pointer is 0"}},
-      {"text of another type", [&](IgesFile& f) { f.Add(126, line); }, 0, {"Directory entry D 1 (", "P 1", "\"124\""}},
+      // The readable entry behind the failed one is not handed out.
+      {"text of another type", [&](IgesFile& f) { f.Add(126, line), f.Add(126, Curve(2)); }, 0,
+       {"Directory entry D 1 (", "P 1", "\"124\""}},
       {"fewer fields than the counts need",
        [](IgesFile& f) { f.Add(128, Surface(1)), f.Add(126, "126,1,1,0,0,1,0,0.,0.,1.,1.,1.,1.;"); }, 1,
        {"Directory entry D 3 (", "P 3", "fields 14 to 19"}},

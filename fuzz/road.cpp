@@ -26,6 +26,10 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
   return pieces;
 }
 
+// The lines of script text without their CR LF, the piece behind the last
+// one included ("" or the written file's closing CR).
+std::vector<std::string> Lines(std::string_view text) { return Split(text, "\r\n"); }
+
 // The number text that the script promises, made independently of the
 // framework: the shortest text that reads back to the same double, as
 // std::to_chars writes it, with -0 written "0".
@@ -136,21 +140,6 @@ std::string TextbookObject(INURBSElement& element, std::int32_t along, std::int3
     text += "\r\n";
   }
   return text + "End Object\r\n";
-}
-
-std::vector<std::string> Lines(std::string_view text) { return Split(text, "\r\n"); }
-
-std::vector<TextObject> Objects(std::string_view script) {
-  std::vector<TextObject> objects;
-  const std::vector<std::string> lines = Lines(script);
-  for (std::size_t i = 0; i + 3 < lines.size(); ++i) {
-    if (lines[i] != "Start Object") continue;
-    auto value = [&](std::size_t j) { return std::string(fw::NthField(lines[j], "\t", 2)); };
-    TextObject object{value(i + 1), value(i + 2), value(i + 3), {}};
-    for (i += 4; i < lines.size() && lines[i] != "End Object"; ++i) object.rows.push_back(lines[i]);
-    objects.push_back(std::move(object));
-  }
-  return objects;
 }
 
 std::string ScriptDifference(std::string_view expected, std::string_view actual, double tolerance) {

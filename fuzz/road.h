@@ -47,15 +47,6 @@ std::string CheckResult(const RoadInput& input, const RoadResult& result);
 // A surface is converted first, which raises its two-point directions.
 std::string TextbookObject(INURBSElement& element, std::int32_t along, std::int32_t side);
 
-// The lines of script text without their CR LF, the piece behind the last
-// one included ("" or the written file's closing CR); its text objects.
-std::vector<std::string> Lines(std::string_view text);
-struct TextObject {
-  std::string horizontal, vertical, type;  // the three header values
-  std::vector<std::string> rows;
-};
-std::vector<TextObject> Objects(std::string_view script);
-
 // The first line where actual differs from expected, "" when none: lines must
 // be the same text, but the three coordinates of a point row may differ by
 // tolerance relative to the expected value (absolute below 1).

@@ -1,5 +1,5 @@
-// Shared helpers of the nurbs tests: elements built in memory, scripts taken
-// apart by the fuzz road's reader, step counts and scale set for one test.
+// Shared helpers of the nurbs tests: elements built in memory, IGES text, the
+// fuzz road's comparer and oracle, step counts and scale set for one test.
 #pragma once
 
 #include <cstdint>
@@ -45,14 +45,6 @@ inline NURBSSurface MakeSurface(std::int32_t degreeU, std::int32_t degreeV, std:
     surface.ControlPoints.insert(surface.ControlPoints.end(), p.begin(), p.end());
   }
   return surface;
-}
-
-using fuzz::Lines;
-using fuzz::Objects;
-using fuzz::TextObject;
-
-inline std::string Row(std::int64_t column, std::int64_t row, double x, double y, double z) {
-  return fw::Str(column) + "\t" + fw::Str(row) + "\t" + fw::CStr(x) + "\t" + fw::CStr(y) + "\t" + fw::CStr(z);
 }
 
 // Sets the step counts and the scale text for one test and puts the previous

@@ -18,8 +18,10 @@ class IGESImporter {
   // every element. Returns false when the file cannot be read, an element
   // cannot be converted, or the script would need more than fw::MemorySize()
   // (checked before the first element, from the directory and the step
-  // counts): script is then empty and ErrorMessage says why. A file with no
-  // curve or surface succeeds with the header alone.
+  // counts; a file opened by path that seems too large is read once more for
+  // the rows its elements really give): script is then empty and
+  // ErrorMessage says why. A file with no curve or surface succeeds with the
+  // header alone.
   bool GetBrindlemarkObjects(std::string& script);
 
   const std::string& ErrorMessage() const { return _errorMessage; }

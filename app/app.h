@@ -43,6 +43,11 @@ int Main(int& argc, char** argv);
 // otherwise returns at once.
 void YieldToEventLoop();
 
+// Replaces the clock the yield paces itself by, in milliseconds; nullptr
+// restores the system's coarse monotonic clock. Either way the next yield
+// handles events, since times from the old clock mean nothing to the new.
+void InstallYieldClock(qint64 (*clockMs)());
+
 }  // namespace shell
 
 // The registered application object; nullptr before start-up has registered

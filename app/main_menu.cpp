@@ -23,9 +23,8 @@ QKeySequence Shortcut(const char* text) {
 }  // namespace
 
 MainMenu::MainMenu() {
-  setObjectName(QStringLiteral("MainMenu"));
-  buildFileMenu();
-  buildEditMenu();
+  Untitled0();
+  Untitled1();
 }
 
 QMenu* MainMenu::addMenuNamed(const char* name, const char* text) {
@@ -49,14 +48,14 @@ QAction* MainMenu::addItem(QMenu* menu, const char* name, const char* text, cons
   return item;
 }
 
-void MainMenu::buildFileMenu() {
+void MainMenu::Untitled0() {
   QMenu* file = addMenuNamed("FileMenu", "&File");
   QAction* quit = addItem(file, "FileQuit", "&Quit", "Cmd+Q");
   quit->setMenuRole(QAction::QuitRole);
   connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
 }
 
-void MainMenu::buildEditMenu() {
+void MainMenu::Untitled1() {
   QMenu* edit = addMenuNamed("EditMenu", "&Edit");
   connect(addItem(edit, "EditUndo", "&Undo", "Cmd+Z"), &QAction::triggered, this, &MainMenu::undo);
   addItem(edit, "UntitledMenu1", "-", nullptr);
@@ -132,6 +131,10 @@ void ReleaseMainMenu() {
 }  // namespace shell
 
 shell::MainMenu& MainMenu() {
-  if (!shell::implicitInstance) shell::implicitInstance = new shell::MainMenu();
+  if (!shell::implicitInstance) {
+    auto* bar = new shell::MainMenu();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    shell::implicitInstance = bar;
+  }
   return *shell::implicitInstance;
 }

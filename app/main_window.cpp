@@ -14,8 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <limits>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,11 +38,6 @@ MainWindow* implicitInstance = nullptr;
 
 const char kIdleText[] = "Click on Import and select file";
 
-// The step counts the converter accepts: at least one point, and few enough
-// that the grid of a surface stays within memory and time a user would wait.
-constexpr std::int32_t kMinSteps = 1;
-constexpr std::int32_t kMaxSteps = 10000;
-
 // The labels and the check box are drawn at this size; the button and the
 // fields keep the platform's. The window was laid out for pixel-sized text.
 constexpr int kTextSize = 10;
@@ -53,17 +50,59 @@ struct ControlSpec {
   std::string_view list;
 };
 
-struct HelpText {
-  const char* control;
-  const char* text;
+// The eleven controls in the order they are made; later ones are drawn over
+// earlier ones, so the status line lies on its rounded box.
+const ControlSpec kControls[] = {
+    {"RoundRectangle1", Kind::RoundRectangle, PropertyLists::kRoundRectangle1},
+    {"HelpT", Kind::StaticText, PropertyLists::kHelpT},
+    {"ImportButton", Kind::PushButton, PropertyLists::kImportButton},
+    {"lblFile", Kind::StaticText, PropertyLists::kLblFile},
+    {"AlongStepsF", Kind::TextField, PropertyLists::kAlongStepsF},
+    {"SideStepsF", Kind::TextField, PropertyLists::kSideStepsF},
+    {"lblFile1", Kind::StaticText, PropertyLists::kLblFile1},
+    {"chkExportRefCurves", Kind::CheckBox, PropertyLists::kChkExportRefCurves},
+    {"lblFile11", Kind::StaticText, PropertyLists::kLblFile11},
+    {"ScaleF", Kind::TextField, PropertyLists::kScaleF},
+    {"lblFile12", Kind::StaticText, PropertyLists::kLblFile12},
 };
 
-constexpr HelpText kHelpTexts[] = {
-    {"AlongStepsF", "Number of steps along Control Rulers"},
-    {"SideStepsF", "Number of Control Rulers"},
-    {"chkExportRefCurves", "Include trimmed planes and trim curves"},
-    {"ScaleF", "Scale factor for file"},
+// Action is the button's click; the pointer and focus events come through
+// the window's event filter.
+enum class ControlEvent { Action, MouseEnter, MouseExit, LostFocus };
+
+struct Binding {
+  const char* control;
+  ControlEvent event;
+  void (MainWindow::*handler)();
 };
+
+const Binding kBindings[] = {
+    {"ImportButton", ControlEvent::Action, &MainWindow::ImportButton_Action},
+    {"AlongStepsF", ControlEvent::MouseExit, &MainWindow::AlongStepsF_MouseExit},
+    {"AlongStepsF", ControlEvent::MouseEnter, &MainWindow::AlongStepsF_MouseEnter},
+    {"SideStepsF", ControlEvent::MouseExit, &MainWindow::SideStepsF_MouseExit},
+    {"SideStepsF", ControlEvent::MouseEnter, &MainWindow::SideStepsF_MouseEnter},
+    {"chkExportRefCurves", ControlEvent::MouseEnter, &MainWindow::chkExportRefCurves_MouseEnter},
+    {"chkExportRefCurves", ControlEvent::MouseExit, &MainWindow::chkExportRefCurves_MouseExit},
+    {"ScaleF", ControlEvent::LostFocus, &MainWindow::ScaleF_LostFocus},
+    {"ScaleF", ControlEvent::MouseEnter, &MainWindow::ScaleF_MouseEnter},
+    {"ScaleF", ControlEvent::MouseExit, &MainWindow::ScaleF_MouseExit},
+};
+
+std::optional<ControlEvent> BoundEvent(const QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Enter:
+      return ControlEvent::MouseEnter;
+    case QEvent::Leave:
+      return ControlEvent::MouseExit;
+    case QEvent::FocusOut:
+      // Opening a menu to paste into the field does not leave it.
+      if (static_cast<const QFocusEvent*>(event)->reason() == Qt::PopupFocusReason) return std::nullopt;
+      return ControlEvent::LostFocus;
+    default:
+      return std::nullopt;
+  }
+}
 
 // IGES files carry no MIME type: the plain-text type names no extension, so
 // the dialog offers the IGES extensions, and every file for misnamed ones.
@@ -110,10 +149,8 @@ class ImportScope {
 MainWindow::MainWindow() : openDialog_(AskForIgesFile) {
   setCentralWidget(new QWidget);
   centralWidget()->setObjectName(QStringLiteral("ClientArea"));
-  setMenuBar(&::MainMenu());
-  SetProperties(this, PropertyLists::kMainWindow);
-  createControls();
-  connectControls();
+  Layout();
+  CreateControls();
   orderTabStops();
   nameFieldsAfterLabels();
 }
@@ -123,16 +160,48 @@ MainWindow::~MainWindow() {
   if (QWidget* bar = menuWidget()) bar->setParent(nullptr);
 }
 
+void MainWindow::Layout() {
+  setMenuBar(&::MainMenu());
+  SetProperties(this, PropertyLists::kMainWindow);
+}
+
+void MainWindow::CreateControls() {
+  CreateControls0();
+}
+
+void MainWindow::CreateControls0() {
+  for (const ControlSpec& spec : kControls) {
+    QWidget* widget = MakeControl(spec.kind, centralWidget());
+    widget->setObjectName(QString::fromLatin1(spec.name));
+    if (spec.kind == Kind::StaticText || spec.kind == Kind::CheckBox) {
+      QFont font = widget->font();
+      font.setPixelSize(kTextSize);
+      widget->setFont(font);
+    }
+    SetProperties(widget, spec.list);
+    bool filtered = false;
+    for (const Binding& binding : kBindings) {
+      if (std::string_view(binding.control) != spec.name) continue;
+      if (binding.event == ControlEvent::Action) {
+        connect(control<QPushButton>(spec.name), &QPushButton::clicked, this, binding.handler);
+      } else if (!filtered) {
+        widget->installEventFilter(this);
+        filtered = true;
+      }
+    }
+  }
+}
+
 void MainWindow::replaceOpenDialog(OpenDialog dialog) {
   openDialog_ = std::move(dialog);
 }
 
 std::string MainWindow::scaleText() const {
-  return scale_->text().toStdString();
+  return ScaleF()->text().toStdString();
 }
 
 void MainWindow::setScaleText(std::string_view text) {
-  scale_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  ScaleF()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 QAction* MainWindow::menuItem(const char* name) const {
@@ -159,45 +228,17 @@ Control* MainWindow::control(const char* name) const {
   return centralWidget()->findChild<Control*>(QString::fromLatin1(name));
 }
 
-void MainWindow::createControls() {
-  const ControlSpec controls[] = {
-      {"RoundRectangle1", Kind::RoundRectangle, PropertyLists::kRoundRectangle1},
-      {"HelpT", Kind::StaticText, PropertyLists::kHelpT},
-      {"ImportButton", Kind::PushButton, PropertyLists::kImportButton},
-      {"lblFile", Kind::StaticText, PropertyLists::kLblFile},
-      {"AlongStepsF", Kind::TextField, PropertyLists::kAlongStepsF},
-      {"SideStepsF", Kind::TextField, PropertyLists::kSideStepsF},
-      {"lblFile1", Kind::StaticText, PropertyLists::kLblFile1},
-      {"chkExportRefCurves", Kind::CheckBox, PropertyLists::kChkExportRefCurves},
-      {"lblFile11", Kind::StaticText, PropertyLists::kLblFile11},
-      {"ScaleF", Kind::TextField, PropertyLists::kScaleF},
-      {"lblFile12", Kind::StaticText, PropertyLists::kLblFile12},
-  };
-  for (const ControlSpec& spec : controls) {
-    QWidget* widget = MakeControl(spec.kind, centralWidget());
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    if (spec.kind == Kind::StaticText || spec.kind == Kind::CheckBox) {
-      QFont font = widget->font();
-      font.setPixelSize(kTextSize);
-      widget->setFont(font);
-    }
-    SetProperties(widget, spec.list);
-  }
-  status_ = control<QLabel>("HelpT");
-  importButton_ = control<QPushButton>("ImportButton");
-  alongSteps_ = control<QLineEdit>("AlongStepsF");
-  sideSteps_ = control<QLineEdit>("SideStepsF");
-  scale_ = control<QLineEdit>("ScaleF");
-  referenceCurves_ = control<QCheckBox>("chkExportRefCurves");
-  alongStepsLabel_ = control<QLabel>("lblFile");
-  sideStepsLabel_ = control<QLabel>("lblFile1");
-  scaleLabel_ = control<QLabel>("lblFile11");
-}
-
-void MainWindow::connectControls() {
-  connect(importButton_, &QPushButton::clicked, this, &MainWindow::importFile);
-  for (const HelpText& help : kHelpTexts) control<QWidget>(help.control)->installEventFilter(this);
-}
+RoundRectangle* MainWindow::RoundRectangle1() const { return control<RoundRectangle>("RoundRectangle1"); }
+QLabel* MainWindow::HelpT() const { return control<QLabel>("HelpT"); }
+QPushButton* MainWindow::ImportButton() const { return control<QPushButton>("ImportButton"); }
+QLabel* MainWindow::lblFile() const { return control<QLabel>("lblFile"); }
+QLineEdit* MainWindow::AlongStepsF() const { return control<QLineEdit>("AlongStepsF"); }
+QLineEdit* MainWindow::SideStepsF() const { return control<QLineEdit>("SideStepsF"); }
+QLabel* MainWindow::lblFile1() const { return control<QLabel>("lblFile1"); }
+QCheckBox* MainWindow::chkExportRefCurves() const { return control<QCheckBox>("chkExportRefCurves"); }
+QLabel* MainWindow::lblFile11() const { return control<QLabel>("lblFile11"); }
+QLineEdit* MainWindow::ScaleF() const { return control<QLineEdit>("ScaleF"); }
+QLabel* MainWindow::lblFile12() const { return control<QLabel>("lblFile12"); }
 
 void MainWindow::orderTabStops() {
   std::vector<QWidget*> stops;
@@ -214,7 +255,7 @@ void MainWindow::nameFieldsAfterLabels() {
   // A screen reader announces a field by its label's text; the labels, the
   // status line, the button and the check box are read by their own text.
   const std::pair<QLabel*, QLineEdit*> pairs[] = {
-      {alongStepsLabel_, alongSteps_}, {sideStepsLabel_, sideSteps_}, {scaleLabel_, scale_}};
+      {lblFile(), AlongStepsF()}, {lblFile1(), SideStepsF()}, {lblFile11(), ScaleF()}};
   for (const auto& [label, field] : pairs) {
     label->setBuddy(field);
     field->setAccessibleName(label->text());
@@ -222,51 +263,47 @@ void MainWindow::nameFieldsAfterLabels() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  switch (event->type()) {
-    case QEvent::Enter:
-      showHelpFor(watched);
-      break;
-    case QEvent::Leave:
-      showIdleText();
-      break;
-    case QEvent::FocusOut:
-      // Opening a menu to paste into the field does not leave it.
-      if (watched == scale_ && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        ScaleF_LostFocus();
+  if (const std::optional<ControlEvent> bound = BoundEvent(event)) {
+    for (const Binding& binding : kBindings) {
+      if (binding.event == *bound && watched->objectName() == QLatin1String(binding.control)) {
+        (this->*binding.handler)();
       }
-      break;
-    default:
-      break;
+    }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::showHelpFor(const QObject* control) {
+void MainWindow::showHelp(const char* text) {
   // While an import runs the status line reports its progress instead.
-  if (importing_) return;
-  for (const HelpText& help : kHelpTexts) {
-    if (control->objectName() == QLatin1String(help.control)) status_->setText(QString::fromLatin1(help.text));
-  }
+  if (!importing_) HelpT()->setText(QString::fromLatin1(text));
 }
 
-void MainWindow::showIdleText() {
-  if (!importing_) status_->setText(QString::fromLatin1(kIdleText));
-}
+void MainWindow::AlongStepsF_MouseExit() { showHelp(kIdleText); }
+void MainWindow::AlongStepsF_MouseEnter() { showHelp("Number of steps along Control Rulers"); }
+void MainWindow::SideStepsF_MouseExit() { showHelp(kIdleText); }
+void MainWindow::SideStepsF_MouseEnter() { showHelp("Number of Control Rulers"); }
+void MainWindow::chkExportRefCurves_MouseEnter() { showHelp("Include trimmed planes and trim curves"); }
+void MainWindow::chkExportRefCurves_MouseExit() { showHelp(kIdleText); }
+void MainWindow::ScaleF_MouseEnter() { showHelp("Scale factor for file"); }
+void MainWindow::ScaleF_MouseExit() { showHelp(kIdleText); }
 
 void MainWindow::ScaleF_LostFocus() {
-  if (!fw::UsableScale(scale_->text().toStdString())) scale_->setText(QStringLiteral("1"));
+  if (!fw::UsableScale(ScaleF()->text().toStdString())) ScaleF()->setText(QStringLiteral("1"));
 }
 
 void MainWindow::showStatus(const QString& text) {
-  status_->setText(text);
+  QLabel* status = HelpT();
+  status->setText(text);
   // Drawn now: the next step may run for a long time before events are seen.
-  status_->repaint();
+  status->repaint();
 }
 
 bool MainWindow::readStepCount(QLineEdit* field, const QLabel* label, std::int32_t& count) {
-  count = fw::ToInt32(fw::Val(field->text().toStdString()));
-  if (count >= kMinSteps && count <= kMaxSteps) return true;
-  showStatus(tr("%1 must be a whole number from %2 to %3.").arg(label->text()).arg(kMinSteps).arg(kMaxSteps));
+  // How many steps fit is the importer's to judge, from the memory the
+  // script would need; here only what is no count at all is refused, and a
+  // count beyond 32 bits is refused rather than cut.
+  if (fw::ToInt32Checked(fw::Val(field->text().toStdString()), count) && count >= 1) return true;
+  showStatus(tr("%1 must be a whole number from 1 to %2.").arg(label->text()).arg(std::numeric_limits<std::int32_t>::max()));
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
   return false;
@@ -274,34 +311,35 @@ bool MainWindow::readStepCount(QLineEdit* field, const QLabel* label, std::int32
 
 void MainWindow::beginImport() {
   importing_ = true;
+  QPushButton* button = ImportButton();
   // A disabled button would hand its focus to the next field, selecting the
   // text there; the window holds the focus instead and gives it back after.
   // The window may be inactive behind the file dialog, so ask the window.
-  importButtonHadFocus_ = focusWidget() == importButton_;
+  importButtonHadFocus_ = focusWidget() == button;
   if (importButtonHadFocus_) centralWidget()->setFocus(Qt::OtherFocusReason);
-  importButton_->setEnabled(false);
+  button->setEnabled(false);
   // The reader takes the scale afresh for every element: an edit during the
   // import would give one file two scales.
-  scale_->setReadOnly(true);
+  ScaleF()->setReadOnly(true);
 }
 
 void MainWindow::endImport() {
   importing_ = false;
-  scale_->setReadOnly(false);
-  importButton_->setEnabled(true);
-  if (importButtonHadFocus_) importButton_->setFocus(Qt::OtherFocusReason);
+  ScaleF()->setReadOnly(false);
+  ImportButton()->setEnabled(true);
+  if (importButtonHadFocus_) ImportButton()->setFocus(Qt::OtherFocusReason);
   if (closeRequested_) {
     closeRequested_ = false;
     close();
   }
 }
 
-void MainWindow::importFile() {
+void MainWindow::ImportButton_Action() {
   if (importing_) return;
   try {
     std::int32_t along = 0;
     std::int32_t side = 0;
-    if (!readStepCount(alongSteps_, alongStepsLabel_, along) || !readStepCount(sideSteps_, sideStepsLabel_, side)) {
+    if (!readStepCount(AlongStepsF(), lblFile(), along) || !readStepCount(SideStepsF(), lblFile1(), side)) {
       return;
     }
     App* app = ::App();
@@ -318,7 +356,7 @@ void MainWindow::importFile() {
     showStatus(tr("Reading..."));
     ImportOutcome outcome;
     try {
-      outcome = ImportFile(path, referenceCurves_->isChecked(), [this](std::string_view text) {
+      outcome = ImportFile(path, chkExportRefCurves()->isChecked(), [this](std::string_view text) {
         showStatus(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
       });
     } catch (const std::bad_alloc&) {

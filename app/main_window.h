@@ -17,7 +17,8 @@ class QPushButton;
 
 namespace shell {
 class MainWindow;
-}
+class RoundRectangle;
+}  // namespace shell
 
 // The main window, made (and shown) on the first call.
 shell::MainWindow& MainWindow();
@@ -30,15 +31,30 @@ class MainWindow : public QMainWindow {
  public:
   ~MainWindow() override;
 
-  // Asks the user for the file to import; an empty result means cancelled.
-  // fileType names the file type the dialog is asked for.
-  using OpenDialog = std::function<QString(QWidget* parent, std::string_view fileType)>;
-  // Tests answer the dialog themselves.
-  void replaceOpenDialog(OpenDialog dialog);
+  // Construction runs these once, in this order: the menu bar and the
+  // window's own stored properties, then the eleven controls with their
+  // event bindings.
+  void Layout();
+  void CreateControls();
+  void CreateControls0();
 
-  // The "Scale factor" text, as the core reads and resets it.
-  std::string scaleText() const;
-  void setScaleText(std::string_view text);
+  // The one command: asks for an IGES file and writes its script beside it,
+  // with the progress or the failure in the status line.
+  void ImportButton_Action();
+
+  // The help under the pointer: entering a field or the check box shows
+  // what it is for, leaving it shows the idle text. An import's progress is
+  // never covered.
+  void AlongStepsF_MouseExit();
+  void AlongStepsF_MouseEnter();
+  void SideStepsF_MouseExit();
+  void SideStepsF_MouseEnter();
+  void chkExportRefCurves_MouseEnter();
+  void chkExportRefCurves_MouseExit();
+  // A scale that is no finite number above 0 is shown as 1 again.
+  void ScaleF_LostFocus();
+  void ScaleF_MouseEnter();
+  void ScaleF_MouseExit();
 
   // The items of the window's menu bar, each found by its object name: the
   // two menus' own actions, the Edit commands, the separators and Quit.
@@ -54,6 +70,32 @@ class MainWindow : public QMainWindow {
   QAction* FileMenu() const;
   QAction* FileQuit() const;
 
+  // Quits the application once the window has closed.
+  void Event_Close();
+
+  // The controls, each found by the name it is registered under.
+  RoundRectangle* RoundRectangle1() const;
+  QLabel* HelpT() const;
+  QPushButton* ImportButton() const;
+  QLabel* lblFile() const;
+  QLineEdit* AlongStepsF() const;
+  QLineEdit* SideStepsF() const;
+  QLabel* lblFile1() const;
+  QCheckBox* chkExportRefCurves() const;
+  QLabel* lblFile11() const;
+  QLineEdit* ScaleF() const;
+  QLabel* lblFile12() const;
+
+  // Asks the user for the file to import; an empty result means cancelled.
+  // fileType names the file type the dialog is asked for.
+  using OpenDialog = std::function<QString(QWidget* parent, std::string_view fileType)>;
+  // Tests answer the dialog themselves.
+  void replaceOpenDialog(OpenDialog dialog);
+
+  // The "Scale factor" text, as the core reads and resets it.
+  std::string scaleText() const;
+  void setScaleText(std::string_view text);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -64,34 +106,18 @@ class MainWindow : public QMainWindow {
   friend class ImportScope;
   MainWindow();
 
-  void createControls();
-  void connectControls();
   void orderTabStops();
   void nameFieldsAfterLabels();
 
-  void importFile();
   bool readStepCount(QLineEdit* field, const QLabel* label, std::int32_t& count);
   void beginImport();
   void endImport();
   void showStatus(const QString& text);
-  void showHelpFor(const QObject* control);
-  void showIdleText();
-  void ScaleF_LostFocus();
-  void Event_Close();
+  void showHelp(const char* text);
 
   template <typename Control>
   Control* control(const char* name) const;
   QAction* menuItem(const char* name) const;
-
-  QLabel* status_ = nullptr;
-  QPushButton* importButton_ = nullptr;
-  QLineEdit* alongSteps_ = nullptr;
-  QLineEdit* sideSteps_ = nullptr;
-  QLineEdit* scale_ = nullptr;
-  QCheckBox* referenceCurves_ = nullptr;
-  QLabel* alongStepsLabel_ = nullptr;
-  QLabel* sideStepsLabel_ = nullptr;
-  QLabel* scaleLabel_ = nullptr;
 
   OpenDialog openDialog_;
   bool importing_ = false;

@@ -97,26 +97,52 @@ TEST_F(AppImport, SuccessShowsEachStepAndWritesTheScriptBesideTheInput) {
   EXPECT_EQ(read(output).count("Start Object"), 0);
 }
 
-// A count outside 1 to 10000 stops the import before the dialog, naming its
-// field; a fraction is cut to its whole part.
+// A count that is no whole number of at least 1, or beyond 32 bits, stops the
+// import before the dialog, naming its field; a fraction is cut to its whole
+// part. Size is the importer's to judge. A cancelled dialog leaves the idle
+// text and writes nothing.
 TEST_F(AppImport, StepCountsAreCheckedBeforeTheDialog) {
-  const QString along = "Ruler Steps must be a whole number from 1 to 10000.";
-  const QString side = "Cross Curve steps must be a whole number from 1 to 10000.";
+  const QString along = "Ruler Steps must be a whole number from 1 to 2147483647.";
+  const QString side = "Cross Curve steps must be a whole number from 1 to 2147483647.";
+  const QString cancelled = QString(" ") + kIdleText;
   const struct {
     const char *along, *side;
     QString shown;  // the message, or the counts taken when the dialog opened
-  } cases[] = {{"0", "16", along}, {"abc", "16", along}, {"1e12", "16", along},     {"10001", "16", along},
-               {"16", "-1", side}, {"16", "", side},     {"1", "10000", "1 10000"}, {"10000", "16.7", "10000 16"}};
+  } cases[] = {{"0", "16", along},
+               {"abc", "16", along},
+               {"1e12", "16", along},
+               {"2147483648", "16", along},
+               {"16", "-1", side},
+               {"16", "", side},
+               {"1", "2147483647", "1 2147483647" + cancelled},
+               {"10001", "16.7", "10001 16" + cancelled}};
   for (const auto& c : cases) {
     field("AlongStepsF")->setText(c.along);
     field("SideStepsF")->setText(c.side);
     status()->setText(kIdleText);
     dialogsShown = 0;
     importFile(QString());
-    const QString counts = QString("%1 %2").arg(App()->AlongStep).arg(App()->SideStep);
+    const QString counts = QString("%1 %2 %3").arg(App()->AlongStep).arg(App()->SideStep).arg(status()->text());
     EXPECT_EQ(dialogsShown == 1 ? counts : status()->text(), c.shown) << c.along << " " << c.side;
   }
   EXPECT_TRUE(entries().isEmpty());
+}
+
+// One window imports again and again; a curve takes as many points as asked.
+TEST_F(AppImport, ImportsInARowEachWriteTheirScriptAndLeaveTheWindowReady) {
+  const struct {
+    const char *input, *along;
+    qsizetype rows;
+  } runs[] = {{"a.igs", "16", 16}, {"b.igs", "20000", 20000}};
+  for (const auto& run : runs) {
+    writeCurve(run.input, false);
+    field("AlongStepsF")->setText(run.along);
+    field("SideStepsF")->setText("1");
+    EXPECT_EQ(importFile(run.input).value(3), kIdleText) << run.input;
+    EXPECT_EQ(read(QString(run.input).replace(".igs", ".txt")).count("\r\n0\t"), run.rows);
+    EXPECT_TRUE(window->isVisible() && importButton()->isEnabled());
+  }
+  EXPECT_EQ(entries(), QStringList({"a.igs", "a.txt", "b.igs", "b.txt"}));
 }
 
 TEST_F(AppImport, AFailureShowsItsMessageAndWritesNothing) {

@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <functional>
+#include <utility>
 
 #include "app/app.h"
 #include "app/file_types.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
+#include "framework/runtime.h"
 
 namespace {
 
@@ -18,6 +20,13 @@ std::function<void()> whileRunning;
 
 // Runs the program and calls act once its window is up; act must end it.
 void RunProgram(const std::function<void()>& act) {
+  // Once per process, however many tests run in it.
+  [[maybe_unused]] static const bool hooked = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Runs inside each application object's constructor.
+    qAddPreRoutine([] { QMetaObject::invokeMethod(qApp, [] { whileRunning(); }, Qt::QueuedConnection); });
+    return true;
+  }();
   whileRunning = [&] {
     EXPECT_TRUE(MainWindow().isVisible());
     EXPECT_EQ(MainWindow().menuWidget(), &MainMenu());
@@ -32,15 +41,39 @@ void RunProgram(const std::function<void()>& act) {
 }
 
 TEST(AppLifecycle, QuitShortcutOrClosingTheWindowEndsTheProgram) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Runs inside each application object's constructor.
-  qAddPreRoutine([] { QMetaObject::invokeMethod(qApp, [] { whileRunning(); }, Qt::QueuedConnection); });
   RunProgram([] {
     MainWindow().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&MainWindow()));
     QTest::keyClick(&MainWindow(), Qt::Key_Q, Qt::ControlModifier);
   });
   RunProgram([] { MainWindow().close(); });
+}
+
+// The yield that start-up hands the core serves events on its first call and
+// then again each time kYieldIntervalMs (15 ms) have passed since it last
+// did, however long the work runs.
+TEST(AppLifecycle, YieldServesEventsOncePerIntervalThroughoutLongWork) {
+  static qint64 fakeNowMs;
+  static bool eventPending;
+  RunProgram([] {
+    eventPending = false;
+    shell::InstallYieldClock([] { return fakeNowMs; });
+    // (fake time in ms, whether that call serves the queued event)
+    const std::pair<qint64, bool> calls[] = {
+        {0, true},  {1, false},  {14, false}, {15, true},   {29, false},   {30, true},   {30, false},
+        {44, false}, {45, true}, {1000, true}, {1014, false}, {1015, true}, {1016, false}};
+    for (const auto& [nowMs, serves] : calls) {
+      if (!eventPending) {
+        eventPending = true;
+        QMetaObject::invokeMethod(qApp, [] { eventPending = false; }, Qt::QueuedConnection);
+      }
+      fakeNowMs = nowMs;
+      fw::RuntimeBackgroundTask();
+      EXPECT_EQ(!eventPending, serves) << "at " << nowMs << " ms";
+    }
+    shell::InstallYieldClock(nullptr);
+    MainWindow().close();
+  });
 }
 
 }  // namespace

@@ -38,6 +38,14 @@ TEST_F(AppWindow, ShowsEveryTextWholeAndNamesEachFieldByItsLabel) {
     }
   }
   EXPECT_EQ(status()->parentWidget()->objectName(), "RoundRectangle1");
+  // The labels and the box are drawn small, as laid out; the button and the
+  // fields keep the platform's size.
+  for (const char* name : {"HelpT", "lblFile", "lblFile1", "lblFile11", "lblFile12", "chkExportRefCurves"}) {
+    EXPECT_EQ(find(name)->font().pixelSize(), 10) << name;
+  }
+  for (const char* name : {"ImportButton", "AlongStepsF", "SideStepsF", "ScaleF"}) {
+    EXPECT_EQ(find(name)->font(), QApplication::font(find(name))) << name;
+  }
 }
 
 // Leaving the scale field with a value that is not positive shows 1.
@@ -71,6 +79,37 @@ TEST_F(AppWindow, HelpTextFollowsThePointerOverFieldsAndTheBox) {
     EXPECT_EQ(status()->text(), help ? help : "Done...") << name;
     QApplication::sendEvent(find(name), &leave);
     EXPECT_EQ(status()->text(), help ? kIdleText : "Done...") << name;
+  }
+}
+
+// Each handler, called as its event would call it: the status line it shows
+// over "Done...", and the scale field it leaves.
+TEST_F(AppWindow, EachHandlerShowsItsHelpOrMendsTheScale) {
+  using shell::MainWindow;
+  const struct {
+    void (MainWindow::*handler)();
+    const char *scale, *seen;
+  } cases[] = {
+      {&MainWindow::AlongStepsF_MouseEnter, "1", "Number of steps along Control Rulers | 1"},
+      {&MainWindow::AlongStepsF_MouseExit, "1", "Click on Import and select file | 1"},
+      {&MainWindow::SideStepsF_MouseEnter, "1", "Number of Control Rulers | 1"},
+      {&MainWindow::SideStepsF_MouseExit, "1", "Click on Import and select file | 1"},
+      {&MainWindow::chkExportRefCurves_MouseEnter, "1", "Include trimmed planes and trim curves | 1"},
+      {&MainWindow::chkExportRefCurves_MouseExit, "1", "Click on Import and select file | 1"},
+      {&MainWindow::ScaleF_MouseEnter, "1", "Scale factor for file | 1"},
+      {&MainWindow::ScaleF_MouseExit, "1", "Click on Import and select file | 1"},
+      {&MainWindow::ScaleF_LostFocus, "0", "Done... | 1"},
+      {&MainWindow::ScaleF_LostFocus, "-2", "Done... | 1"},
+      {&MainWindow::ScaleF_LostFocus, "abc", "Done... | 1"},
+      {&MainWindow::ScaleF_LostFocus, "0.5", "Done... | 0.5"},
+      {&MainWindow::ScaleF_LostFocus, "2.54", "Done... | 2.54"},
+  };
+  MainWindow& shown = *window;
+  for (const auto& c : cases) {
+    status()->setText("Done...");
+    shown.ScaleF()->setText(c.scale);
+    (shown.*c.handler)();
+    EXPECT_EQ(shown.HelpT()->text() + " | " + shown.ScaleF()->text(), c.seen);
   }
 }
 

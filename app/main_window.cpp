@@ -15,8 +15,6 @@
 #include <QPushButton>
 #include <algorithm>
 #include <limits>
-#include <exception>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -148,7 +146,6 @@ class ImportScope {
 
 MainWindow::MainWindow() : openDialog_(AskForIgesFile) {
   setCentralWidget(new QWidget);
-  centralWidget()->setObjectName(QStringLiteral("ClientArea"));
   Layout();
   CreateControls();
   orderTabStops();
@@ -354,18 +351,13 @@ void MainWindow::ImportButton_Action() {
     const std::string path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
 
     showStatus(tr("Reading..."));
-    ImportOutcome outcome;
-    try {
-      outcome = ImportFile(path, chkExportRefCurves()->isChecked(), [this](std::string_view text) {
-        showStatus(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-      });
-    } catch (const std::bad_alloc&) {
-      outcome = {false, {}, "Not enough memory to import " + path};
-    } catch (const std::exception& e) {
-      outcome = {false, {}, "Cannot import " + path + ": " + e.what()};
-    }
+    // The road catches its own failures, out of memory included, and names
+    // the file in its message.
+    const ImportOutcome outcome =
+        ImportFile(path, chkExportRefCurves()->isChecked(), [this](std::string_view text) {
+          showStatus(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        });
     if (!outcome.ok) {
-      if (outcome.message.empty()) outcome.message = "Cannot import " + path;
       showStatus(QString::fromStdString(outcome.message));
       return;
     }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMenuBar>
+#include <QPointer>
 #include <QTest>
 #include <functional>
 #include <utility>
@@ -27,9 +29,11 @@ void RunProgram(const std::function<void()>& act) {
     qAddPreRoutine([] { QMetaObject::invokeMethod(qApp, [] { whileRunning(); }, Qt::QueuedConnection); });
     return true;
   }();
+  QPointer<QMenuBar> bar;
   whileRunning = [&] {
     EXPECT_TRUE(MainWindow().isVisible());
-    EXPECT_EQ(MainWindow().menuWidget(), &MainMenu());
+    bar = &MainMenu();
+    EXPECT_EQ(MainWindow().menuWidget(), bar);
     act();
   };
   int argc = 1;
@@ -38,6 +42,7 @@ void RunProgram(const std::function<void()>& act) {
   EXPECT_EQ(shell::Main(argc, argv), 0);
   EXPECT_EQ(App(), nullptr);
   EXPECT_EQ(shell::FileTypes1::pTextPlain, nullptr);
+  EXPECT_TRUE(bar.isNull()) << "the menu bar outlived the program";
 }
 
 TEST(AppLifecycle, QuitShortcutOrClosingTheWindowEndsTheProgram) {

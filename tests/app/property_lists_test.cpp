@@ -34,11 +34,13 @@ TEST(AppPropertyLists, ReaderDecodesWholeEntriesAndStopsAtWhatItCannotMeasure) {
   const std::string bold = "Bold \x01"s;
   const std::pair<std::string, const char*> cases[] = {
       {"Left \xFF\xFF\xFF\xFB" "FillColor \xE1\xEF\xFF"s, "Left=-5, FillColor=14807039, 22 bytes"},
-      {"Title \x00\x00\x00\x03" "abcmultiline \x01" "BOLD \x00"s, "Title=abc, multiline=1, BOLD=0, 30 bytes"},
+      {"Title \x00\x00\x00\x03" "abcmultiline \x01" "aCCEPTtABS \x00"s,
+       "Title=abc, multiline=1, aCCEPTtABS=0, 36 bytes"},
       {bold + "Shadow \x01"s + bold, "Bold=1, 6 bytes"},  // an unknown name
       {bold + "Bold", "Bold=1, 6 bytes"},                 // no space after the name
       {bold + " \x01"s, "Bold=1, 6 bytes"},               // an empty name
       {bold + "Width \x00\x00\x02"s, "Bold=1, 6 bytes"},  // a number cut short
+      {bold + "Bold ", "Bold=1, 6 bytes"},                // a flag cut short
       {"Text \x00\x00\x00\x04"s "abc", "0 bytes"},        // a string longer than the list
       {"Text \xFF\xFF\xFF\xFF"s, "0 bytes"}};             // a count of four gigabytes
   for (const auto& [list, read] : cases) EXPECT_EQ(Decode(list), read) << testing::PrintToString(list);

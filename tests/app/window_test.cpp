@@ -4,6 +4,7 @@
 #include <QAccessibleInterface>
 
 #include "app/property_lists.h"
+#include "app/round_rectangle.h"
 #include "app_fixture.h"
 
 namespace {
@@ -16,36 +17,48 @@ QString AccessibleName(QWidget* widget) {
   return accessible ? accessible->text(QAccessible::Name) : QString();
 }
 
-// Every text shows whole, and a screen reader names each field by the label
+// Every control stands where the window was laid out, every text shows
+// whole in its size, and a screen reader names each field by the label
 // before it. The status line lies in the rounded box, drawn over it.
-TEST_F(AppWindow, ShowsEveryTextWholeAndNamesEachFieldByItsLabel) {
+TEST_F(AppWindow, ShowsEveryControlInPlaceWithItsTextWholeAndNamesEachFieldByItsLabel) {
   EXPECT_EQ(window->windowTitle(), "IGES To Brindlemark Importer");
   const struct {
     const char *name, *text, *field;
-  } cases[] = {{"HelpT", kIdleText, nullptr}, {"ImportButton", "Import", nullptr},
-               {"chkExportRefCurves", "Import Curves / Trims", nullptr}, {"lblFile", "Ruler Steps", "AlongStepsF"},
-               {"lblFile1", "Cross Curve steps", "SideStepsF"}, {"lblFile11", "Scale factor", "ScaleF"},
-               {"lblFile12", shell::PropertyLists::kNotice, nullptr}};
+    QRect at;    // in the client area
+    int pixels;  // the text's pixel size; -1 is the platform's size in points
+  } cases[] = {{"RoundRectangle1", "", nullptr, {162, 38, 418, 35}, -1},
+               {"HelpT", kIdleText, nullptr, {175, 40, 396, 33}, 10},
+               {"ImportButton", "Import", nullptr, {500, 5, 80, 22}, -1},
+               {"lblFile", "Ruler Steps", "AlongStepsF", {-5, 8, 80, 20}, 10},
+               {"AlongStepsF", "16", nullptr, {81, 7, 62, 22}, -1},
+               {"SideStepsF", "16", nullptr, {257, 7, 62, 22}, -1},
+               {"lblFile1", "Cross Curve steps", "SideStepsF", {152, 8, 98, 20}, 10},
+               {"chkExportRefCurves", "Import Curves / Trims", nullptr, {20, 43, 134, 21}, 10},
+               {"lblFile11", "Scale factor", "ScaleF", {331, 8, 64, 20}, 10},
+               {"ScaleF", "1", nullptr, {407, 7, 62, 22}, -1},
+               {"lblFile12", shell::PropertyLists::kNotice, nullptr, {8, 77, 572, 17}, 10}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     QWidget* control = find(c.name);
     ASSERT_NE(control, nullptr);
     EXPECT_TRUE(control->isVisible() && control->isEnabled());
+    EXPECT_EQ(QRect(control->mapTo(window->centralWidget(), QPoint(0, 0)), control->size()), c.at);
     EXPECT_EQ(control->property("text").toString(), c.text);
+    EXPECT_EQ(control->font().pixelSize(), c.pixels);
     EXPECT_LE(control->fontMetrics().horizontalAdvance(c.text), control->width());
     if (c.field) {
       EXPECT_EQ(AccessibleName(field(c.field)), c.text);
+      EXPECT_EQ(find<QLabel>(c.name)->alignment(), Qt::AlignRight | Qt::AlignVCenter);
     }
   }
   EXPECT_EQ(status()->parentWidget()->objectName(), "RoundRectangle1");
-  // The labels and the box are drawn small, as laid out; the button and the
-  // fields keep the platform's size.
-  for (const char* name : {"HelpT", "lblFile", "lblFile1", "lblFile11", "lblFile12", "chkExportRefCurves"}) {
-    EXPECT_EQ(find(name)->font().pixelSize(), 10) << name;
-  }
-  for (const char* name : {"ImportButton", "AlongStepsF", "SideStepsF", "ScaleF"}) {
-    EXPECT_EQ(find(name)->font(), QApplication::font(find(name))) << name;
-  }
+  const shell::RoundRectangle* box = window->RoundRectangle1();
+  EXPECT_EQ(QString("%1 %2 %3 %4x%5")
+                .arg(box->fillColor().name(), box->borderColor().name())
+                .arg(box->borderWidth())
+                .arg(box->ovalWidth())
+                .arg(box->ovalHeight()),
+            "#e1efff #000000 1 16x16");
 }
 
 // Leaving the scale field with a value that is not positive shows 1.

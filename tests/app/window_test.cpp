@@ -1,7 +1,10 @@
-// The main window as the user meets it: its texts, the tab order, the scale
-// field's fallback and the help under the pointer.
+// The main window as the user meets it: where each control stands and how it
+// reads, the tab order, the colours, the help under the pointer and the
+// scale field's fallback.
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QImage>
+#include <QSet>
 
 #include "app/property_lists.h"
 #include "app/round_rectangle.h"
@@ -52,13 +55,44 @@ TEST_F(AppWindow, ShowsEveryControlInPlaceWithItsTextWholeAndNamesEachFieldByIts
     }
   }
   EXPECT_EQ(status()->parentWidget()->objectName(), "RoundRectangle1");
-  const shell::RoundRectangle* box = window->RoundRectangle1();
+  shell::RoundRectangle* box = window->RoundRectangle1();
   EXPECT_EQ(QString("%1 %2 %3 %4x%5")
                 .arg(box->fillColor().name(), box->borderColor().name())
                 .arg(box->borderWidth())
                 .arg(box->ovalWidth())
                 .arg(box->ovalHeight()),
             "#e1efff #000000 1 16x16");
+  // Its corners are drawn smooth: the border shades into the window and the
+  // fill, so a corner holds more than those three colours.
+  const QImage corner = box->grab(QRect(0, 0, 10, 10)).toImage();
+  QSet<QRgb> shades;
+  for (int y = 0; y < corner.height(); ++y) {
+    for (int x = 0; x < corner.width(); ++x) shades.insert(corner.pixel(x, y));
+  }
+  EXPECT_GT(shades.size(), 3);
+}
+
+// The fields keep their black text on white, and the labels their black
+// text, whatever colours the desktop's theme gives other windows.
+TEST_F(AppWindow, DesignedColoursHoldUnderADarkTheme) {
+  const QPalette saved = QApplication::palette();
+  QPalette dark = saved;
+  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) dark.setColor(role, QColor(0x20, 0x20, 0x20));
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) dark.setColor(role, Qt::white);
+  QApplication::setPalette(dark);
+  QCoreApplication::processEvents();  // the change reaches the widgets as events
+  QStringList seen;
+  for (const char* name : {"AlongStepsF", "SideStepsF", "ScaleF"}) {
+    const QPalette colours = field(name)->palette();
+    seen << colours.color(QPalette::Text).name() + " on " + colours.color(QPalette::Base).name();
+  }
+  for (const char* name : {"lblFile", "lblFile1", "lblFile11", "HelpT", "lblFile12"}) {
+    seen << find(name)->palette().color(QPalette::WindowText).name();
+  }
+  QApplication::setPalette(saved);
+  QCoreApplication::processEvents();
+  const QString field = "#000000 on #ffffff", label = "#000000";
+  EXPECT_EQ(seen, QStringList({field, field, field, label, label, label, label, label}));
 }
 
 // Leaving the scale field with a value that is not positive shows 1.

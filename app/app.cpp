@@ -85,19 +85,18 @@ int Main(int& argc, char** argv) {
   return exitCode;
 }
 
+qint64 CoarseClockMs() {
+  timespec now {};
+  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<qint64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 void YieldToEventLoop() {
   // The core calls this for every line and every row, so the common case,
   // "not yet", must cost next to nothing: the coarse clock is read from
   // memory without a system call, and its few milliseconds of resolution are
   // plenty for an interval of kYieldIntervalMs.
-  qint64 nowMs;
-  if (yieldClock) [[unlikely]] {
-    nowMs = yieldClock();
-  } else {
-    timespec now {};
-    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    nowMs = static_cast<qint64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-  }
+  const qint64 nowMs = yieldClock ? yieldClock() : CoarseClockMs();
   if (lastPassMs >= 0 && nowMs - lastPassMs < kYieldIntervalMs) return;
   QCoreApplication::processEvents();
   lastPassMs = nowMs;

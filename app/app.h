@@ -43,6 +43,10 @@ int Main(int& argc, char** argv);
 // otherwise returns at once.
 void YieldToEventLoop();
 
+// The clock the yield paces itself by: the monotonic clock in milliseconds,
+// as of the system's last timer tick.
+qint64 CoarseClockMs();
+
 // Replaces the clock the yield paces itself by, in milliseconds; nullptr
 // restores the system's coarse monotonic clock. Either way the next yield
 // handles events, since times from the old clock mean nothing to the new.

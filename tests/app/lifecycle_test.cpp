@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <chrono>
 #include <functional>
 #include <utility>
 
@@ -79,6 +80,17 @@ TEST(AppLifecycle, YieldServesEventsOncePerIntervalThroughoutLongWork) {
     shell::InstallYieldClock(nullptr);
     MainWindow().close();
   });
+}
+
+// The yield's own clock counts the milliseconds of the monotonic clock that
+// steady_clock reads too, lagging it by at most a timer tick.
+TEST(AppLifecycle, YieldClockReadsMonotonicMilliseconds) {
+  using namespace std::chrono;
+  const auto steadyMs = [] { return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count(); };
+  const qint64 before = steadyMs();
+  const qint64 coarse = shell::CoarseClockMs();
+  const qint64 after = steadyMs();
+  EXPECT_TRUE(coarse > before - 1000 && coarse <= after) << before << " " << coarse << " " << after;
 }
 
 }  // namespace

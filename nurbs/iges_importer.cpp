@@ -47,26 +47,24 @@ ScriptShape ShapeOf(const std::vector<std::string>& entries, std::int32_t along,
   return shape;
 }
 
-// The shape the elements really give, read from the file: a surface of two
-// control points across is written at 3 rows across whatever the steps (3 x 3
-// when both directions have two), a curve of fewer than 3 control points not
-// at all. Flat faces are often such patches, so a file of many of them is
-// far smaller than its directory suggests. False when the file cannot be
-// read to its end; the conversion then says why.
+// The shape the elements really give, read from the file: each surface the
+// grid the engine will write for it, a curve of fewer than 3 control points
+// nothing. Flat faces are often patches of two control points, written at
+// 3 x 3 rows whatever the steps, so a file of many of them is far smaller
+// than its directory suggests. False when the file cannot be read to its
+// end; the conversion then says why.
 bool ExactShape(const std::string& path, bool importReferenceCurves, std::int32_t along, std::int32_t side,
                 ScriptShape& shape) {
   IGESReader reader(path, importReferenceCurves);
   shape = ScriptShape{};
-  const double a = std::max(along, 0);
-  const double s = std::max(side, 0);
   for (std::unique_ptr<INURBSElement> e = reader.ReadNextNURBSElement(); e; e = reader.ReadNextNURBSElement()) {
     if (const auto* surface = dynamic_cast<const NURBSSurface*>(e.get())) {
-      const bool twoAcross = surface->NoOfControlPointsU == 2;
-      const bool empty = surface->NoOfControlPointsU < 1 || surface->NoOfControlPointsV < 1;
-      shape.rows += empty ? 0 : (twoAcross ? 3 : s) * (twoAcross && surface->NoOfControlPointsV == 2 ? 3 : a);
+      const NURBSEngine::Grid grid =
+          NURBSEngine::SurfaceGrid(surface->NoOfControlPointsU, surface->NoOfControlPointsV, along, side);
+      shape.rows += static_cast<double>(grid.along) * static_cast<double>(grid.across);
       shape.surfaces = true;
     } else if (const auto* curve = dynamic_cast<const NURBSCurve*>(e.get())) {
-      shape.rows += curve->NoOfControlPoints < 3 ? 0 : a;
+      shape.rows += curve->NoOfControlPoints < 3 ? 0 : std::max(along, 0);
     }
     shape.objects += 1;
     fw::RuntimeBackgroundTask();

@@ -336,6 +336,14 @@ bool NURBSEngine::ConvertNURBSCurve(const NURBSCurve& curve, std::int32_t steps,
   return true;
 }
 
+NURBSEngine::Grid NURBSEngine::SurfaceGrid(std::int32_t nu, std::int32_t nv, std::int32_t stepsA,
+                                           std::int32_t stepsB) {
+  if (nu < 1 || nv < 1) return {};
+  const Index rowsA = nu == 2 && nv == 2 ? 3 : std::max<Index>(stepsA, 0);
+  const Index rowsB = nu == 2 ? 3 : std::max<Index>(stepsB, 0);
+  return {rowsB > 0 ? rowsA : 0, rowsA > 0 ? rowsB : 0};
+}
+
 bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA, std::int32_t stepsB,
                                       std::string& script, std::string& error) {
   const Index nu = surface.NoOfControlPointsU;
@@ -349,8 +357,7 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
   const Index k = static_cast<Index>(surface.BasisFunctionsV) + 1;
   if (!CheckOrder(l, " in U", error) || !CheckOrder(k, " in V", error)) return false;
 
-  Index p1 = stepsA;
-  Index p2 = stepsB;
+  const Grid grid = SurfaceGrid(surface.NoOfControlPointsU, surface.NoOfControlPointsV, stepsA, stepsB);
   bool alongRaised = false;
   bool acrossRaised = false;
   // A direction of two control points is raised to three by inserting the
@@ -362,9 +369,7 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
     auto P = [&cp](Index u, Index v, Index nuNow) { return cp.data() + At(4 * (nuNow * (v - 1) + u) - 3); };
     std::vector<double> raised;
     raised.push_back(0.0);
-    p2 = 3;
     if (nv == 2) {
-      p1 = 3;
       alongRaised = true;
       raised.reserve(1 + 24);
       raised.insert(raised.end(), P(1, 1, 2), P(1, 1, 2) + 8);
@@ -398,11 +403,8 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
   const Index npts = surface.NoOfControlPointsV;  // outer: along
   const Index mpts = surface.NoOfControlPointsU;  // inner: across, fastest in the net
   const std::size_t mark = script.size();
-  const Index rowsA = std::max<Index>(p1, 0);
-  const Index rowsB = std::max<Index>(p2, 0);
-  // A count below 1 in either direction gives an object without points.
-  const Index along = rowsB > 0 ? rowsA : 0;
-  const Index across = rowsA > 0 ? rowsB : 0;
+  const Index along = grid.along;
+  const Index across = grid.across;
   EnsureRoom(script, 80 + At(along * across) * 72 + RowWriter::kBatch * RowWriter::kMaxRow);
   AppendHeader(script, alongRaised ? 2 : static_cast<std::int64_t>(fw::App().AlongStep) - 1,
                acrossRaised ? 2 : static_cast<std::int64_t>(fw::App().SideStep) - 1, 3);

@@ -36,6 +36,15 @@ class NURBSEngine {
   static bool ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA, std::int32_t stepsB,
                                   std::string& script, std::string& error);
 
+  // The point rows of the surface's text object, along x across, for a
+  // surface of nu x nv control points: a direction of two is taken at 3
+  // points (along only when both are two), a step count below 1 in either
+  // direction gives no rows, and so does a direction without control points.
+  struct Grid {
+    std::int64_t along = 0, across = 0;
+  };
+  static Grid SurfaceGrid(std::int32_t nu, std::int32_t nv, std::int32_t stepsA, std::int32_t stepsB);
+
   // --- The textbook routines (1-based, pad at 0) ---
 
   // Open uniform knot vector: writes x[1] .. x[n + c]; x needs n + c + 1 elements.

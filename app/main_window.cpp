@@ -176,13 +176,14 @@ void MainWindow::CreateControls0() {
       widget->setFont(font);
     }
     SetProperties(widget, spec.list);
+    bool filtered = false;
     for (const Binding& binding : kBindings) {
       if (std::string_view(binding.control) != spec.name) continue;
       if (binding.event == ControlEvent::Action) {
-        connect(qobject_cast<QPushButton*>(widget), &QPushButton::clicked, this, binding.handler);
-      } else {
-        // Installed again, a filter still sees each event once.
+        connect(control<QPushButton>(spec.name), &QPushButton::clicked, this, binding.handler);
+      } else if (!filtered) {
         widget->installEventFilter(this);
+        filtered = true;
       }
     }
   }

@@ -124,6 +124,10 @@ TEST_F(AppImport, StepCountsAreCheckedBeforeTheDialog) {
     importFile(QString());
     const QString counts = QString("%1 %2 %3").arg(App()->AlongStep).arg(App()->SideStep).arg(status()->text());
     EXPECT_EQ(dialogsShown == 1 ? counts : status()->text(), c.shown) << c.along << " " << c.side;
+    if (dialogsShown == 0) {  // the refused field takes the keys, its text selected for retyping
+      const QLineEdit* refused = field(c.shown == along ? "AlongStepsF" : "SideStepsF");
+      EXPECT_TRUE(window->focusWidget() == refused && refused->selectedText() == refused->text()) << c.along;
+    }
   }
   EXPECT_TRUE(entries().isEmpty());
 }

@@ -27,6 +27,9 @@ qint64 lastPassMs = -1;
 // nullptr for the coarse clock, which stays inline on the hot path.
 qint64 (*yieldClock)() = nullptr;
 
+// Set by Quit until the next start-up.
+bool quitting = false;
+
 void InitFileTypes() {
   FileTypes1::Initialize();
 }
@@ -53,6 +56,7 @@ App::App(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 void Startup(int& argc, char** argv) {
+  quitting = false;
   InitFileTypes();
   NewAppInstance(argc, argv);
   MakeDefaultView();
@@ -91,15 +95,21 @@ qint64 CoarseClockMs() {
   return static_cast<qint64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-void YieldToEventLoop() {
+void Quit(int code) {
+  quitting = true;
+  QCoreApplication::exit(code);
+}
+
+bool YieldToEventLoop() {
   // The core calls this for every line and every row, so the common case,
   // "not yet", must cost next to nothing: the coarse clock is read from
   // memory without a system call, and its few milliseconds of resolution are
   // plenty for an interval of kYieldIntervalMs.
   const qint64 nowMs = yieldClock ? yieldClock() : CoarseClockMs();
-  if (lastPassMs >= 0 && nowMs - lastPassMs < kYieldIntervalMs) return;
+  if (lastPassMs >= 0 && nowMs - lastPassMs < kYieldIntervalMs) return !quitting;
   QCoreApplication::processEvents();
   lastPassMs = nowMs;
+  return !quitting;
 }
 
 void InstallYieldClock(qint64 (*clockMs)()) {

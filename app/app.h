@@ -38,10 +38,16 @@ void Shutdown();
 // Returns the process exit code: 0 after a normal quit.
 int Main(int& argc, char** argv);
 
+// Ends the event loop with code as soon as control returns to it, and has
+// the work in progress stop at its next yield: closing the window or quitting
+// never waits for an import.
+void Quit(int code);
+
 // The event-loop yield that the core calls once per pass of its loops:
 // handles pending events when enough time has passed since it last did, and
-// otherwise returns at once.
-void YieldToEventLoop();
+// otherwise returns at once. False once Quit has been called: the core then
+// stops its work.
+bool YieldToEventLoop();
 
 // The clock the yield paces itself by: the monotonic clock in milliseconds,
 // as of the system's last timer tick.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "framework/runtime.h"
 #include "framework/text.h"
@@ -92,34 +93,38 @@ ImportOutcome ImportFile(const std::string& inputPath, bool importReferenceCurve
 ImportOutcome ImportFileTo(const std::string& inputPath, const std::string& outputPath, bool importReferenceCurves,
                            const std::function<void(std::string_view)>& status) {
   ImportOutcome outcome;
+  auto fail = [&](std::string message, const std::string& file) {
+    outcome.message = std::move(message);
+    outcome.file = file;
+    return outcome;
+  };
   try {
     if (SameFile(outputPath, inputPath)) {
-      outcome.message = "Not converted: the script of " + inputPath + " would overwrite the input file itself";
-      return outcome;
+      return fail("Not converted: the script of " + inputPath + " would overwrite the input file itself", inputPath);
     }
     IGESImporter importer(inputPath, importReferenceCurves);
     std::string script;
     if (!importer.GetBrindlemarkObjects(script)) {
-      outcome.message = "Cannot convert " + inputPath + ": " + importer.ErrorMessage();
-      return outcome;
+      return fail("Cannot convert " + inputPath + ": " + importer.ErrorMessage(), inputPath);
     }
     if (status) status("Saving...");
     // Number texts never carry a decimal comma here, but the script format
     // promises a decimal point whatever wrote the numbers.
     DecimalPoints(script);
     std::string error;
-    if (!WriteScriptFile(outputPath, script, error)) {
-      outcome.message = error;
-      return outcome;
-    }
+    if (!WriteScriptFile(outputPath, script, error)) return fail(error, outputPath);
     outcome.ok = true;
     outcome.outputPath = outputPath;
+  } catch (const fw::WorkStopped&) {
+    // The safe save's temporary file went with it; nothing else was written.
+    outcome.stopped = true;
+    return fail("Stopped: nothing was written for " + inputPath, inputPath);
   } catch (const std::bad_alloc&) {
-    outcome.message = "Not enough memory to convert " + inputPath;
+    return fail("Not enough memory to convert " + inputPath, inputPath);
   } catch (const std::exception& e) {
-    outcome.message = "Cannot convert " + inputPath + ": " + e.what();
+    return fail("Cannot convert " + inputPath + ": " + e.what(), inputPath);
   } catch (...) {
-    outcome.message = "Cannot convert " + inputPath;
+    return fail("Cannot convert " + inputPath, inputPath);
   }
   return outcome;
 }

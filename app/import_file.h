@@ -22,15 +22,20 @@ bool WriteScriptFile(const std::string& path, std::string_view text, std::string
 
 struct ImportOutcome {
   bool ok = false;
+  // The application asked the work to stop (fw::WorkStopped) before the
+  // script was in place: nothing was written, an earlier script is as it was.
+  bool stopped = false;
   std::string outputPath;  // set when ok
-  std::string message;     // the failure, naming the file, when not ok
+  std::string message;     // why not ok, naming file
+  std::string file;        // the input or output path that message names
 };
 
 // Reads and converts inputPath with the step counts and scale text currently
 // installed (fw::App(), fw::ScaleText()), turns every "," into "." and writes
 // the script to OutputPathFor(inputPath). status receives "Saving..." once
-// the script is built, before it is written. Never throws: out of memory and
-// every other failure come back as a message, and nothing is written then.
+// the script is built, before it is written. Never throws: out of memory, a
+// request to stop and every other failure come back in the outcome, and
+// nothing is written then.
 ImportOutcome ImportFile(const std::string& inputPath, bool importReferenceCurves,
                          const std::function<void(std::string_view)>& status = {});
 

@@ -12,7 +12,7 @@
 namespace shell {
 namespace {
 
-MainMenu* implicitInstance = nullptr;
+MainMenu* _implicitInstance = nullptr;
 
 // Shortcuts are written for a keyboard with a Command key; Qt reads "Ctrl"
 // as Command on macOS and as Control elsewhere.
@@ -124,17 +124,17 @@ void MainMenu::selectAll() {
 }
 
 void ReleaseMainMenu() {
-  delete implicitInstance;
-  implicitInstance = nullptr;
+  delete _implicitInstance;
+  _implicitInstance = nullptr;
 }
 
 }  // namespace shell
 
 shell::MainMenu& MainMenu() {
-  if (!shell::implicitInstance) {
+  if (!shell::_implicitInstance) {
     auto* bar = new shell::MainMenu();
     bar->setObjectName(QStringLiteral("MainMenu"));
-    shell::implicitInstance = bar;
+    shell::_implicitInstance = bar;
   }
-  return *shell::implicitInstance;
+  return *shell::_implicitInstance;
 }

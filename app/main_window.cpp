@@ -10,11 +10,15 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -129,6 +133,66 @@ QWidget* MakeControl(Kind kind, QWidget* parent) {
   return nullptr;
 }
 
+// Whether text, wrapped at words as the label draws it, stands whole in the
+// label: nothing beyond its lower or right edge.
+bool Fits(const QLabel& label, const QString& text) {
+  const QSize room = label.contentsRect().size();
+  const int flags = static_cast<int>(label.alignment()) | (label.wordWrap() ? Qt::TextWordWrap : 0);
+  const QRect used = label.fontMetrics().boundingRect(QRect(QPoint(0, 0), room), flags, text);
+  return used.width() <= room.width() && used.height() <= room.height();
+}
+
+// The largest n in [0, most] for which fits(n) holds, fits(0) assumed; fits
+// is taken to hold up to some n and not beyond.
+template <typename Predicate>
+qsizetype Largest(qsizetype most, const Predicate& fits) {
+  qsizetype low = 0;
+  while (low < most) {
+    const qsizetype mid = low + (most - low + 1) / 2;
+    if (fits(mid)) {
+      low = mid;
+    } else {
+      most = mid - 1;
+    }
+  }
+  return low;
+}
+
+// What the status line shows of text, which may name file (a path): the
+// whole text where it fits; otherwise the file by its name, shortened in its
+// middle as far as needed, so that the reason after it always shows. Only a
+// text too long even so loses its own middle.
+QString StatusText(const QLabel& label, const QString& text, const QString& file) {
+  if (Fits(label, text)) return text;
+  QString shown = text;
+  if (!file.isEmpty() && text.contains(file)) {
+    const QString name = QFileInfo(file).fileName();
+    const QFontMetrics metrics = label.fontMetrics();
+    auto named = [&](qsizetype width) {
+      return QString(text).replace(file, metrics.elidedText(name, Qt::ElideMiddle, static_cast<int>(width)));
+    };
+    const qsizetype width =
+        Largest(metrics.horizontalAdvance(name), [&](qsizetype w) { return Fits(label, named(w)); });
+    shown = named(std::max<qsizetype>(width, metrics.horizontalAdvance(QStringLiteral("\u2026"))));
+    if (Fits(label, shown)) return shown;
+  }
+  const QString ellipsis = QStringLiteral("\u2026");
+  auto cut = [&](qsizetype kept) { return shown.left(kept - kept / 2) + ellipsis + shown.right(kept / 2); };
+  return cut(Largest(shown.size(), [&](qsizetype kept) { return Fits(label, cut(kept)); }));
+}
+
+// The light look the window's colours were chosen for: the platform's own
+// light palette.
+QPalette LightPalette() {
+  const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+  return fusion ? fusion->standardPalette() : QPalette(QColor(0xEF, 0xEF, 0xEF));
+}
+
+// A dark colour scheme draws light text on a dark window.
+bool IsDark(const QPalette& palette) {
+  return palette.color(QPalette::WindowText).lightness() > palette.color(QPalette::Window).lightness();
+}
+
 }  // namespace
 
 // Marks the window busy for one run of the Import action, whichever way the
@@ -146,6 +210,7 @@ class ImportScope {
 
 MainWindow::MainWindow() : openDialog_(AskForIgesFile) {
   setCentralWidget(new QWidget);
+  keepLightLook();
   Layout();
   CreateControls();
   orderTabStops();
@@ -272,7 +337,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::showHelp(const char* text) {
   // While an import runs the status line reports its progress instead.
-  if (!importing_) HelpT()->setText(QString::fromLatin1(text));
+  if (!importing_) setStatus(QString::fromLatin1(text));
 }
 
 void MainWindow::AlongStepsF_MouseExit() { showHelp(kIdleText); }
@@ -288,11 +353,34 @@ void MainWindow::ScaleF_LostFocus() {
   if (!fw::UsableScale(ScaleF()->text().toStdString())) ScaleF()->setText(QStringLiteral("1"));
 }
 
-void MainWindow::showStatus(const QString& text) {
+void MainWindow::setStatus(const QString& text, const QString& file) {
   QLabel* status = HelpT();
-  status->setText(text);
+  const QString shown = StatusText(*status, text, file);
+  status->setText(shown);
+  // What the line had to shorten stays readable in full.
+  const QString whole = shown == text ? QString() : text;
+  status->setToolTip(whole);
+  status->setAccessibleDescription(whole);
+}
+
+void MainWindow::showStatus(const QString& text, const QString& file) {
+  setStatus(text, file);
   // Drawn now: the next step may run for a long time before events are seen.
-  status->repaint();
+  HelpT()->repaint();
+}
+
+void MainWindow::keepLightLook() {
+  // The labels keep the black text they were designed with, which a dark
+  // window would swallow; a light desktop keeps its own colours.
+  const bool dark = IsDark(QApplication::palette());
+  if (dark == lightLook_) return;
+  lightLook_ = dark;
+  setPalette(dark ? LightPalette() : QPalette());
+}
+
+bool MainWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ApplicationPaletteChange) keepLightLook();
+  return QMainWindow::event(event);
 }
 
 bool MainWindow::readStepCount(QLineEdit* field, const QLabel* label, std::int32_t& count) {
@@ -300,7 +388,7 @@ bool MainWindow::readStepCount(QLineEdit* field, const QLabel* label, std::int32
   // script would need; here only what is no count at all is refused, and a
   // count beyond 32 bits is refused rather than cut.
   if (fw::ToInt32Checked(fw::Val(field->text().toStdString()), count) && count >= 1) return true;
-  showStatus(tr("%1 must be a whole number from 1 to %2.").arg(label->text()).arg(std::numeric_limits<std::int32_t>::max()));
+  showStatus(tr("%1 must be a number from 1 to %2.").arg(label->text()).arg(std::numeric_limits<std::int32_t>::max()));
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
   return false;
@@ -325,10 +413,6 @@ void MainWindow::endImport() {
   ScaleF()->setReadOnly(false);
   ImportButton()->setEnabled(true);
   if (importButtonHadFocus_) ImportButton()->setFocus(Qt::OtherFocusReason);
-  if (closeRequested_) {
-    closeRequested_ = false;
-    close();
-  }
 }
 
 void MainWindow::ImportButton_Action() {
@@ -357,8 +441,10 @@ void MainWindow::ImportButton_Action() {
         ImportFile(path, chkExportRefCurves()->isChecked(), [this](std::string_view text) {
           showStatus(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
         });
+    // A stopped import belongs to a window that is closing: nothing to say.
+    if (outcome.stopped) return;
     if (!outcome.ok) {
-      showStatus(QString::fromStdString(outcome.message));
+      showStatus(QString::fromStdString(outcome.message), QString::fromStdString(outcome.file));
       return;
     }
     showStatus(tr("Done..."));
@@ -374,19 +460,14 @@ void MainWindow::ImportButton_Action() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (importing_) {
-    // Stopping mid-way would leave no script; the window closes as soon as
-    // the import returns.
-    closeRequested_ = true;
-    event->ignore();
-    return;
-  }
+  // There is nothing to save: the window closes at once, and an import in
+  // progress stops at its next yield.
   event->accept();
   Event_Close();
 }
 
 void MainWindow::Event_Close() {
-  QCoreApplication::exit(0);
+  Quit(0);
 }
 
 void ReleaseMainWindow() {

@@ -70,7 +70,8 @@ class MainWindow : public QMainWindow {
   QAction* FileMenu() const;
   QAction* FileQuit() const;
 
-  // Quits the application once the window has closed.
+  // Quits the application once the window has closed, stopping an import in
+  // progress.
   void Event_Close();
 
   // The controls, each found by the name it is registered under.
@@ -99,6 +100,7 @@ class MainWindow : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   // Made only by the accessor: one window per run.
@@ -112,7 +114,13 @@ class MainWindow : public QMainWindow {
   bool readStepCount(QLineEdit* field, const QLabel* label, std::int32_t& count);
   void beginImport();
   void endImport();
-  void showStatus(const QString& text);
+  // The status line: text, in which file (a path) may stand, shortened to
+  // what the line holds; showStatus draws it at once.
+  void setStatus(const QString& text, const QString& file = QString());
+  void showStatus(const QString& text, const QString& file = QString());
+  // Under a dark colour scheme the window keeps the light look its colours
+  // were designed for.
+  void keepLightLook();
   void showHelp(const char* text);
 
   template <typename Control>
@@ -122,8 +130,8 @@ class MainWindow : public QMainWindow {
   OpenDialog openDialog_;
   bool importing_ = false;
   bool importButtonHadFocus_ = false;
-  // A close that arrived while an import ran; carried out when it ends.
-  bool closeRequested_ = false;
+  // The window's own light palette is in force.
+  bool lightLook_ = false;
 };
 
 // Closes and deletes the main window at shut-down; the menu bar it shows is

@@ -62,7 +62,10 @@ BENCHMARK_CAPTURE(BM_ImportFile, twopoint, "generated/twopoint.igs")->Unit(bench
 // figures compare the conversion itself with and without the calls.
 
 std::int64_t yields = 0;
-void CountingHook() { ++yields; }
+bool CountingHook() {
+  ++yields;
+  return true;
+}
 
 // Argument: 0 no hook, 1 a hook that only counts. The gaps between yields
 // are measured in bench_yield.cpp.

@@ -19,14 +19,18 @@
 namespace {
 
 std::int64_t calls = 0;
-void CountingHook() { ++calls; }
+bool CountingHook() {
+  ++calls;
+  return true;
+}
 
 // A hook that reads the clock on every call to decide whether events are
 // due, as a hook gated by elapsed time does.
 std::chrono::steady_clock::time_point lastPass;
-void ClockGatedHook() {
+bool ClockGatedHook() {
   const auto now = std::chrono::steady_clock::now();
   if (now - lastPass > std::chrono::milliseconds(20)) lastPass = now;
+  return true;
 }
 
 // Argument 0: no hook installed (one load and one branch); 1: a hook that
@@ -50,10 +54,11 @@ BENCHMARK(BM_YieldCall)->Arg(0)->Arg(1)->Arg(2)->ArgName("hook");
 using Clock = std::chrono::steady_clock;
 Clock::time_point lastYield;
 Clock::duration longestGap{};
-void TimingHook() {
+bool TimingHook() {
   const Clock::time_point now = Clock::now();
   longestGap = std::max(longestGap, now - lastYield);
   lastYield = now;
+  return true;
 }
 
 // Runs work with the timing hook and reports the longest gap between two

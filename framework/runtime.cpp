@@ -23,7 +23,9 @@ std::uint64_t installedMemorySize = 0;
 
 namespace detail {
 BackgroundTaskHook backgroundTaskHook = nullptr;
-}
+
+void ThrowWorkStopped() { throw WorkStopped(); }
+}  // namespace detail
 
 AppState& App() { return installedApp ? *installedApp : builtInApp; }
 

@@ -43,9 +43,17 @@ bool UsableScale(std::string_view text);
 
 // Lets the application handle pending events once. Core loops call it once
 // per pass of their outer loops; with no hook installed it costs one load and
-// one branch.
-using BackgroundTaskHook = void (*)();
+// one branch. The hook returns false once the application wants the work in
+// progress to stop (the user closed the window or quit); the yield then
+// throws WorkStopped.
+using BackgroundTaskHook = bool (*)();
 void InstallBackgroundTask(BackgroundTaskHook hook);
+
+// Thrown by RuntimeBackgroundTask when the work is to stop. The core holds
+// everything it builds in objects of its own, so the work simply unwinds to
+// whoever started it, dropping what was built; nothing in the core catches
+// it. Not a std::exception, so that no handler of failures takes it for one.
+struct WorkStopped {};
 
 // The computer's physical memory in bytes, which the importer weighs a
 // script against before it starts; 0 when the system does not tell.
@@ -55,10 +63,12 @@ void InstallMemorySize(std::uint64_t bytes);
 
 namespace detail {
 extern BackgroundTaskHook backgroundTaskHook;
-}
+// Out of line, so that the loops that yield stay small.
+[[noreturn]] void ThrowWorkStopped();
+}  // namespace detail
 
 inline void RuntimeBackgroundTask() {
-  if (BackgroundTaskHook hook = detail::backgroundTaskHook) hook();
+  if (BackgroundTaskHook hook = detail::backgroundTaskHook; hook && !hook()) detail::ThrowWorkStopped();
 }
 
 }  // namespace fw

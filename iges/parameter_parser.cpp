@@ -138,6 +138,16 @@ class Fields {
   mutable std::size_t end_ = 0;
 };
 
+// A field as a message quotes it: a long one (a field runs on until the next
+// delimiter, over as many lines as the entity has) by its two ends, so that
+// the message stays short enough to read.
+std::string Quoted(std::string_view field) {
+  field = fw::Trim(field);
+  constexpr std::size_t kEnd = 12;
+  if (field.size() <= 2 * kEnd + 3) return "\"" + std::string(field) + "\"";
+  return "\"" + std::string(field.substr(0, kEnd)) + "..." + std::string(field.substr(field.size() - kEnd)) + "\"";
+}
+
 // Reads fields with the checks that make a malformed entity a message.
 class FieldReader {
  public:
@@ -154,8 +164,7 @@ class FieldReader {
 
   bool Int32(std::int64_t n, std::int32_t& out) {
     if (fw::ToInt32Checked(fw::Val(fw::Trim(fields_[n])), out)) return true;
-    error_ = "field " + std::to_string(n) + ": expected a 32-bit integer, found \"" +
-             std::string(fw::Trim(fields_[n])) + "\"";
+    error_ = "field " + std::to_string(n) + ": expected a 32-bit integer, found " + Quoted(fields_[n]);
     return false;
   }
 
@@ -169,7 +178,7 @@ class FieldReader {
  private:
   // Kept out of line: the message is built once, for the one field that fails.
   [[gnu::noinline]] bool OutOfRange(std::int64_t n, double factor) {
-    error_ = "field " + std::to_string(n) + ": \"" + std::string(fw::Trim(fields_[n])) + "\"" +
+    error_ = "field " + std::to_string(n) + ": " + Quoted(fields_[n]) +
              (factor == 1.0 ? " is out of range" : " is out of range once scaled");
     return false;
   }

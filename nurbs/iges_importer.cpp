@@ -136,9 +136,10 @@ bool IGESImporter::GetBrindlemarkObjects(std::string& script) {
   }
   if (!fits()) {
     const double need = MemoryNeed(shape);
-    return fail("at " + std::to_string(along) + (shape.surfaces ? " × " + std::to_string(side) : "") +
-                " steps its script would need about " + SizeText(need, true) + ", more than this computer's " +
-                SizeText(static_cast<double>(memory), false) + " of memory; lower Ruler Steps" +
+    // Worded to stand whole in the window's two-line status line.
+    return fail(std::to_string(along) + (shape.surfaces ? " × " + std::to_string(side) : "") +
+                " steps need about " + SizeText(need, true) + ", but this computer has " +
+                SizeText(static_cast<double>(memory), false) + "; lower Ruler Steps" +
                 (shape.surfaces ? " or Cross Curve steps." : "."));
   }
 

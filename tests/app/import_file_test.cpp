@@ -89,11 +89,10 @@ TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
       {"part.igs", "./part.igs", overwrite + Path("part.igs") + " would overwrite the input file itself", false},
       {"part.igs", "missing/part.txt", "Cannot write " + Path("missing/part.txt") + ": " + strerror(ENOENT), true},
       {"part.igs", "x.txt", "Cannot write " + Path("x.txt") + ": " + strerror(EFBIG), true, 10000},
-      {"mixed.igs", "", "Cannot convert " + Path("mixed.igs") + ": at 10000 × 10000 steps its script would need "
-       "about 9 GB, more than this computer's 4 GB of memory; lower Ruler Steps or Cross Curve steps.", false, 10000,
-       std::uint64_t{4} << 30},
-      {"curves.igs", "", "Cannot convert " + Path("curves.igs") + ": at 10000 steps its script would need about 2 MB, "
-       "more than this computer's 1 MB of memory; lower Ruler Steps.", false, 10000, 1 << 20},
+      {"mixed.igs", "", "Cannot convert " + Path("mixed.igs") + ": 10000 × 10000 steps need about 9 GB, but this "
+       "computer has 4 GB; lower Ruler Steps or Cross Curve steps.", false, 10000, std::uint64_t{4} << 30},
+      {"curves.igs", "", "Cannot convert " + Path("curves.igs") + ": 10000 steps need about 2 MB, but this computer "
+       "has 1 MB; lower Ruler Steps.", false, 10000, 1 << 20},
   };
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit limit{};
@@ -121,6 +120,34 @@ TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
   EXPECT_EQ(fs::status(Path("new.txt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Names(), (Strings{"curves.igs", "flat.igs", "flat.txt", "mixed.igs", "new.txt", "part.igs", "part.txt", "x.txt"}));
   EXPECT_EQ(ReadFile(Path("x.txt")) + ReadFile(Path("part.igs")), file_ + file_);
+}
+
+// Asked to stop (the user closed the window) while it reads, while it
+// prepares the text and while it writes, the road stops there and says so:
+// an earlier script is as it was, and no temporary file is left.
+TEST_F(ImportFileTest, StopsWhereverItIsAskedAndWritesNothing) {
+  WriteFile(Path("part.igs"), file_);
+  WriteFile(Path("part.txt"), "earlier");
+  // Yields left before the stop; counted only once "Saving..." is shown when
+  // afterSaving is set.
+  static int yieldsLeft;
+  static bool counting;
+  fw::InstallBackgroundTask([] { return !counting || yieldsLeft-- > 0; });
+  const struct {
+    bool afterSaving;
+    int yields;
+  } cases[] = {{false, 0}, {true, 0}, {true, 1}};
+  for (const auto& c : cases) {
+    Settings settings(16, 16);
+    yieldsLeft = c.yields;
+    counting = !c.afterSaving;
+    const ImportOutcome outcome = ImportFile(Path("part.igs"), false, [](std::string_view) { counting = true; });
+    EXPECT_TRUE(outcome.stopped && !outcome.ok && yieldsLeft < 0) << c.afterSaving << c.yields;
+    EXPECT_EQ(outcome.file, Path("part.igs"));
+  }
+  fw::InstallBackgroundTask(nullptr);
+  EXPECT_EQ(Names(), (Strings{"part.igs", "part.txt"}));
+  EXPECT_EQ(ReadFile(Path("part.txt")), "earlier");
 }
 
 }  // namespace

@@ -2,12 +2,18 @@
 // to its exit code, and leaves nothing behind that a second run would trip on.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
 #include <functional>
+#include <string_view>
 #include <utility>
 
 #include "app/app.h"
@@ -15,6 +21,7 @@
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "framework/runtime.h"
+#include "tests/support/iges_text.h"
 
 namespace {
 
@@ -53,6 +60,39 @@ TEST(AppLifecycle, QuitShortcutOrClosingTheWindowEndsTheProgram) {
     QTest::keyClick(&MainWindow(), Qt::Key_Q, Qt::ControlModifier);
   });
   RunProgram([] { MainWindow().close(); });
+}
+
+// Closing the window, Ctrl+Q and File > Quit while an import runs end the
+// program at once, with status 0: the import stops at its next yield and
+// writes nothing.
+TEST(AppLifecycle, ClosingOrQuittingDuringAnImportEndsTheProgramAtOnce) {
+  QTemporaryDir dir;
+  const QString input = dir.filePath("part.igs");
+  {
+    QFile file(input);
+    const std::string text =
+        igestext::IgesFile::Of({igestext::CurveText(2, {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}}, {1, 1, 1})}).Text();
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.c_str()) > 0);
+  }
+  const std::function<void()> ways[] = {
+      [] { MainWindow().close(); },
+      [] { QTest::keyClick(&MainWindow(), Qt::Key_Q, Qt::ControlModifier); },
+      [] { MainWindow().FileQuit()->trigger(); }};
+  for (const auto& way : ways) {
+    RunProgram([&] {
+      MainWindow().activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(&MainWindow()));
+      // Seconds of work, were it not stopped.
+      MainWindow().AlongStepsF()->setText("2000000");
+      MainWindow().replaceOpenDialog([&](QWidget*, std::string_view) { return input; });
+      // It reaches the window through the yield that the import calls.
+      QMetaObject::invokeMethod(qApp, way, Qt::QueuedConnection);
+      MainWindow().ImportButton_Action();
+      EXPECT_FALSE(MainWindow().isVisible());
+    });
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"part.igs"}));
+  }
 }
 
 // The yield that start-up hands the core serves events on its first call and

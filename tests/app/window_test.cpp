@@ -3,8 +3,11 @@
 // scale field's fallback.
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QHash>
 #include <QImage>
 #include <QSet>
+#include <algorithm>
+#include <cmath>
 
 #include "app/property_lists.h"
 #include "app/round_rectangle.h"
@@ -72,13 +75,42 @@ TEST_F(AppWindow, ShowsEveryControlInPlaceWithItsTextWholeAndNamesEachFieldByIts
   EXPECT_GT(shades.size(), 3);
 }
 
+// WCAG's contrast ratio of two colours, 1 to 21.
+double Contrast(QColor a, QColor b) {
+  auto luminance = [](QColor c) {
+    auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour most of a control's area shows: what lies behind its text.
+QColor Behind(const QImage& window, const QWidget* control) {
+  const QRect area = QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size()) & window.rect();
+  QHash<QRgb, int> counts;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) ++counts[window.pixel(x, y)];
+  }
+  QRgb most = 0;
+  for (auto it = counts.begin(); it != counts.end(); ++it) {
+    if (it.value() > counts.value(most)) most = it.key();
+  }
+  return QColor(most);
+}
+
 // The fields keep their black text on white, and the labels their black
-// text, whatever colours the desktop's theme gives other windows.
+// text on a light window, whatever colours a dark desktop gives other
+// windows; a light desktop keeps its own.
 TEST_F(AppWindow, DesignedColoursHoldUnderADarkTheme) {
   const QPalette saved = QApplication::palette();
   QPalette dark = saved;
-  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) dark.setColor(role, QColor(0x20, 0x20, 0x20));
-  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) dark.setColor(role, Qt::white);
+  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button}) {
+    dark.setColor(role, QColor(0x31, 0x36, 0x3b));
+  }
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    dark.setColor(role, QColor(0xef, 0xf0, 0xf1));
+  }
   QApplication::setPalette(dark);
   QCoreApplication::processEvents();  // the change reaches the widgets as events
   QStringList seen;
@@ -86,13 +118,22 @@ TEST_F(AppWindow, DesignedColoursHoldUnderADarkTheme) {
     const QPalette colours = field(name)->palette();
     seen << colours.color(QPalette::Text).name() + " on " + colours.color(QPalette::Base).name();
   }
-  for (const char* name : {"lblFile", "lblFile1", "lblFile11", "HelpT", "lblFile12"}) {
-    seen << find(name)->palette().color(QPalette::WindowText).name();
+  const QImage shown = window->grab().toImage();
+  for (const char* name : {"lblFile", "lblFile1", "lblFile11", "HelpT", "lblFile12", "chkExportRefCurves"}) {
+    const QWidget* control = find(name);
+    const QColor text = control->palette().color(QPalette::WindowText);
+    seen << text.name();
+    EXPECT_GE(Contrast(text, Behind(shown, control)), 4.5) << name << " on " << Behind(shown, control).name();
   }
+  QPalette light = saved;
+  light.setColor(QPalette::Window, QColor(0xf6, 0xf5, 0xf4));
+  QApplication::setPalette(light);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->palette().color(QPalette::Window), light.color(QPalette::Window));
   QApplication::setPalette(saved);
   QCoreApplication::processEvents();
   const QString field = "#000000 on #ffffff", label = "#000000";
-  EXPECT_EQ(seen, QStringList({field, field, field, label, label, label, label, label}));
+  EXPECT_EQ(seen, QStringList({field, field, field, label, label, label, label, label, label}));
 }
 
 // Leaving the scale field with a value that is not positive shows 1.

@@ -66,7 +66,10 @@ TEST(Reader, HandsOutElementsInFileOrderWhateverTheLineEnds) {
       std::string text = file.Text(true, eol) + eol + eol;
       if (!startSection) text.erase(0, 80 + eol.size());
       yields = 0;
-      fw::InstallBackgroundTask([] { ++yields; });
+      fw::InstallBackgroundTask([] {
+        ++yields;
+        return true;
+      });
       MemoryReader m(text, false);
       EXPECT_EQ(m.reader.CurrentEntrySequence(), 0);
       EXPECT_EQ(ReadAll(m.reader), (Strings{"curve 1", "surface 2", "surface 3", "curve 4"}));

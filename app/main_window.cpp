@@ -164,6 +164,7 @@ qsizetype Largest(qsizetype most, const Predicate& fits) {
 // text too long even so loses its own middle.
 QString StatusText(const QLabel& label, const QString& text, const QString& file) {
   if (Fits(label, text)) return text;
+  const QString ellipsis = QStringLiteral("\u2026");
   QString shown = text;
   if (!file.isEmpty() && text.contains(file)) {
     const QString name = QFileInfo(file).fileName();
@@ -173,16 +174,15 @@ QString StatusText(const QLabel& label, const QString& text, const QString& file
     };
     const qsizetype width =
         Largest(metrics.horizontalAdvance(name), [&](qsizetype w) { return Fits(label, named(w)); });
-    shown = named(std::max<qsizetype>(width, metrics.horizontalAdvance(QStringLiteral("\u2026"))));
+    shown = named(std::max<qsizetype>(width, metrics.horizontalAdvance(ellipsis)));
     if (Fits(label, shown)) return shown;
   }
-  const QString ellipsis = QStringLiteral("\u2026");
   auto cut = [&](qsizetype kept) { return shown.left(kept - kept / 2) + ellipsis + shown.right(kept / 2); };
   return cut(Largest(shown.size(), [&](qsizetype kept) { return Fits(label, cut(kept)); }));
 }
 
-// The light look the window's colours were chosen for: the platform's own
-// light palette.
+// The light look the window's colours were chosen for: Qt's standard light
+// palette.
 QPalette LightPalette() {
   const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
   return fusion ? fusion->standardPalette() : QPalette(QColor(0xEF, 0xEF, 0xEF));

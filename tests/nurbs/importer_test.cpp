@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -65,10 +66,12 @@ TEST(Importer, HeaderAloneOrAMessageAndNoScript) {
   }
 }
 
-// A file written to the test's temporary folder for an importer to open by
-// path, removed afterwards.
+// A file written to the temporary folder for an importer to open by path,
+// removed afterwards; named after the process, which may not be the only one
+// running these tests.
 struct TempFile {
-  TempFile(const std::string& name, const std::string& text) : path(::testing::TempDir() + name) {
+  TempFile(const std::string& name, const std::string& text)
+      : path(::testing::TempDir() + fw::Str(::getpid()) + "_" + name) {
     std::ofstream(path, std::ios::binary) << text;
   }
   ~TempFile() { std::filesystem::remove(path); }

@@ -13,7 +13,7 @@
 
 IGESImporter::IGESImporter(const std::string& path, bool importReferenceCurves)
     : _igesReader(std::make_unique<IGESReader>(path, importReferenceCurves)),
-      _path(path),
+      _inputFilePath(path),
       _importReferenceCurves(importReferenceCurves) {}
 
 IGESImporter::IGESImporter(fw::LineInputStream stream, bool importReferenceCurves)
@@ -22,51 +22,88 @@ IGESImporter::IGESImporter(fw::LineInputStream stream, bool importReferenceCurve
 
 namespace {
 
-// What the kept directory entries give at the installed step counts: a
-// surface along x side point rows, a curve along rows. A direction of two
-// control points is raised to three rows whatever its step count, so no
-// count is taken below 3; the directory does not tell which surfaces are
-// raised, so a raised one counts its full grid. Sums in double: the step
-// counts and the number of entries may multiply past 64 bits.
+// The decimal digits of a grid index.
+double Digits(double index) {
+  double digits = 1;
+  for (; index >= 10; index /= 10) ++digits;
+  return digits;
+}
+
+// The length of a typical point row of a grid of along x across points. The
+// three coordinates with their separators and line end average up to 61
+// bytes in the sample scripts (about 17 significant digits each); the two
+// grid indices add their digits, which grow with the steps: a curve of such
+// coordinates averages 66.5 bytes a row at a million steps. 58 and the
+// digits give 62 for two-digit indices, 67 for a curve at 30 million steps.
+double RowBytes(double along, double across) {
+  return 58 + Digits(std::max(along - 1, 0.0)) + Digits(std::max(across - 1, 0.0));
+}
+
+// What the elements give at the installed step counts, and what converting
+// them holds. Sums in double: the step counts and the number of entries may
+// multiply past 64 bits.
 struct ScriptShape {
   double objects = 0;
   double rows = 0;
+  double rowBytes = 0;  // the rows at their typical length
+  double held = 0;      // the most that one element's conversion holds beside the script
   bool surfaces = false;
+
+  // An object of along x across point rows (a curve is one across).
+  void Add(double along, double across, double heldBytes) {
+    objects += 1;
+    rows += along * across;
+    rowBytes += along * across * RowBytes(along, across);
+    held = std::max(held, heldBytes);
+  }
 };
 
+// What the kept directory entries may give: a surface along x side point
+// rows, a curve along rows. A direction of two control points is raised to
+// three rows whatever its step count, so no count is taken below 3; the
+// directory does not tell which surfaces are raised, so a raised one counts
+// its full grid. Nor does it tell the degrees and control points, so every
+// element counts as holding what one of the highest degree would.
 ScriptShape ShapeOf(const std::vector<std::string>& entries, std::int32_t along, std::int32_t side) {
-  const double a = std::max(along, 3);
-  const double s = std::max(side, 3);
+  const std::int32_t a = std::max(along, 3);
+  const std::int32_t s = std::max(side, 3);
+  constexpr std::int32_t kDegree = NURBSEngine::kMaxDegree, kPoints = kDegree + 1;
+  const auto curve = static_cast<double>(NURBSEngine::CurveMemory(kPoints, kDegree));
+  const auto surface = static_cast<double>(NURBSEngine::SurfaceMemory(kPoints, kPoints, kDegree, kDegree, a, s));
   ScriptShape shape;
   for (const std::string& entry : entries) {
-    const bool surface = IGESReader::GetNthIntegerField(entry, 11) == 128;
-    shape.objects += 1;
-    shape.rows += surface ? a * s : a;
-    shape.surfaces = shape.surfaces || surface;
+    const bool isSurface = IGESReader::GetNthIntegerField(entry, 11) == 128;
+    shape.Add(a, isSurface ? s : 1, isSurface ? surface : curve);
+    shape.surfaces = shape.surfaces || isSurface;
   }
   return shape;
 }
 
 // The shape the elements really give, read from the file: each surface the
 // grid the engine will write for it, a curve of fewer than 3 control points
-// nothing. Flat faces are often patches of two control points, written at
-// 3 x 3 rows whatever the steps, so a file of many of them is far smaller
-// than its directory suggests. False when the file cannot be read to its
-// end; the conversion then says why.
+// nothing, and each what its own degrees and counts make the engine hold.
+// Flat faces are often patches of two control points, written at 3 x 3
+// rows whatever the steps, so a file of many of them is far smaller than its
+// directory suggests. False when the file cannot be read to its end; the
+// conversion then says why.
 bool ExactShape(const std::string& path, bool importReferenceCurves, std::int32_t along, std::int32_t side,
                 ScriptShape& shape) {
   IGESReader reader(path, importReferenceCurves);
   shape = ScriptShape{};
   for (std::unique_ptr<INURBSElement> e = reader.ReadNextNURBSElement(); e; e = reader.ReadNextNURBSElement()) {
     if (const auto* surface = dynamic_cast<const NURBSSurface*>(e.get())) {
-      const NURBSEngine::Grid grid =
-          NURBSEngine::SurfaceGrid(surface->NoOfControlPointsU, surface->NoOfControlPointsV, along, side);
-      shape.rows += static_cast<double>(grid.along) * static_cast<double>(grid.across);
+      const std::int32_t nu = surface->NoOfControlPointsU, nv = surface->NoOfControlPointsV;
+      const NURBSEngine::Grid grid = NURBSEngine::SurfaceGrid(nu, nv, along, side);
+      const std::int64_t held =
+          NURBSEngine::SurfaceMemory(nu, nv, surface->BasisFunctionsU, surface->BasisFunctionsV, along, side);
+      shape.Add(static_cast<double>(grid.along), static_cast<double>(grid.across), static_cast<double>(held));
       shape.surfaces = true;
     } else if (const auto* curve = dynamic_cast<const NURBSCurve*>(e.get())) {
-      shape.rows += curve->NoOfControlPoints < 3 ? 0 : std::max(along, 0);
+      const std::int64_t held = NURBSEngine::CurveMemory(curve->NoOfControlPoints, curve->BasisFunction);
+      shape.Add(curve->NoOfControlPoints < 3 ? 0 : std::max(along, 0), 1, static_cast<double>(held));
+    } else {
+      shape.objects += 1;
     }
-    shape.objects += 1;
     fw::RuntimeBackgroundTask();
   }
   return reader.ErrorMessage.empty();
@@ -88,17 +125,18 @@ std::size_t ScriptBound(const ScriptShape& shape) {
   return static_cast<std::size_t>(std::min(bound, kReserveLimit));
 }
 
-// The memory the script takes at its peak, from the length of a typical
-// row: the sample scripts average 62 to 65 bytes a row at 100 to 1000 steps
-// (coordinates of about 17 digits), those of files with round coordinates
-// less; an object's header and end take 68. A script that outgrows its
-// reservation doubles its room each time: while it moves, the old text and
-// its copy are both in memory. An eighth on top leaves room for longer rows,
-// the rest of the program and the system.
+// The memory the import takes at its peak: the script, its rows at their
+// typical length and 68 bytes for an object's header and end, and beside
+// it what the engine holds while it converts the element that holds most.
+// A script that outgrows its reservation doubles its room, longer rows
+// sooner; while it moves, the old text and its copy are both in memory. The
+// engine makes room for an object's longest rows before it converts it, so
+// a move never comes while an element's values are held. An eighth on top
+// leaves room for longer rows, the rest of the program and the system.
 double MemoryNeed(const ScriptShape& shape) {
-  const double script = shape.objects * 68 + shape.rows * 62;
-  double peak = script;
-  for (double room = kReserveLimit; room < script; room *= 2) peak = std::max(peak, 2 * room);
+  const double script = shape.objects * 68 + shape.rowBytes;
+  double peak = script + shape.held;
+  for (double room = kReserveLimit; room < script * 9 / 8; room *= 2) peak = std::max(peak, 2 * room);
   return peak * 9 / 8;
 }
 
@@ -130,9 +168,9 @@ bool IGESImporter::GetBrindlemarkObjects(std::string& script) {
   const std::uint64_t memory = fw::MemorySize();
   const auto fits = [&] { return memory == 0 || MemoryNeed(shape) <= static_cast<double>(memory); };
   // Only a script that seems too large pays for a first reading of the file.
-  if (!fits() && !_path.empty()) {
+  if (!fits() && !_inputFilePath.empty()) {
     ScriptShape exact;
-    if (ExactShape(_path, _importReferenceCurves, along, side, exact)) shape = exact;
+    if (ExactShape(_inputFilePath, _importReferenceCurves, along, side, exact)) shape = exact;
   }
   if (!fits()) {
     const double need = MemoryNeed(shape);

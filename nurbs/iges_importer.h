@@ -16,10 +16,11 @@ class IGESImporter {
   // The script: "Brindlemark(1.1)" and one text object per converted curve
   // and surface, in file order, with the step counts read from fw::App() for
   // every element. Returns false when the file cannot be read, an element
-  // cannot be converted, or the script would need more than fw::MemorySize()
+  // cannot be converted, or the conversion would need more than
+  // fw::MemorySize() for the script and what the engine holds beside it
   // (checked before the first element, from the directory and the step
   // counts; a file opened by path that seems too large is read once more for
-  // the rows its elements really give): script is then empty and
+  // what its elements really give): script is then empty and
   // ErrorMessage says why. A file with no curve or surface succeeds with the
   // header alone.
   bool GetBrindlemarkObjects(std::string& script);
@@ -28,7 +29,7 @@ class IGESImporter {
 
  private:
   std::unique_ptr<IGESReader> _igesReader;
-  std::string _path;  // "" when read from memory
+  std::string _inputFilePath;  // "" when read from memory
   bool _importReferenceCurves = false;
   std::string _errorMessage;
 };

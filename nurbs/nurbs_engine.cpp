@@ -1,6 +1,7 @@
 #include "nurbs/nurbs_engine.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -20,9 +21,9 @@ constexpr double kSnap = 5e-6;
 std::size_t At(Index i) { return static_cast<std::size_t>(i); }
 
 // ---------------------------------------------------------------------------
-// Fast path: the non-zero basis values of one direction at each of its
-// parameter values, computed once per direction with the very operations of
-// Basis, so that the points come out bit-identical to the textbook routines.
+// Fast path: only the non-zero basis values of each parameter value,
+// computed once with the very operations of Basis, so that the points come
+// out bit-identical to the textbook routines.
 
 // x(i) of the open uniform vector that knot(n, c) builds, without building it:
 // c zeros, then 1 .. n - c + 1, the last value standing c times; all zeros
@@ -32,54 +33,61 @@ Index KnotAt(Index i, Index n, Index c) {
   return std::clamp<Index>(i - c, 0, n - c + 1);
 }
 
-class DirectionBasis {
+// The parameter values of one direction: p values from 0 to the last knot,
+// reached by repeated addition of the step as the textbook routines reach
+// them, so that every value has the very bits it has there.
+class Parameters {
  public:
-  // npts points of order c (1 .. ), p parameter values from 0 to the last knot.
-  DirectionBasis(Index npts, Index c, Index p) : npts_(npts), c_(c), width_(std::min(c, npts)) {
-    first_.resize(At(std::max<Index>(p, 0)));
-    count_.resize(first_.size());
-    dense_.assign(first_.size(), true);
-    values_.resize(first_.size() * At(width_));
-    std::vector<double> temp(At(width_ + 1));
-    const Index lastKnot = KnotAt(npts + c, npts, c);
-    const double last = static_cast<double>(lastKnot);
-    const double step = p > 1 ? last / static_cast<double>(p - 1) : 0.0;
-    double t = 0.0;
-    for (Index a = 0; a < p; ++a) {
-      if ((a & 4095) == 4095) fw::RuntimeBackgroundTask();
-      // The last value lands exactly on the last knot although it is reached
-      // by repeated addition; one that overshoots is pulled back to it.
-      if (last - t < kSnap) t = last;
-      Evaluate(a, t, temp);
-      t += step;
-    }
+  Parameters(double last, Index p) : last_(last), step_(p > 1 ? last / static_cast<double>(p - 1) : 0.0) {}
+
+  double Next() {
+    // The last value lands exactly on the last knot although it is reached
+    // by repeated addition; one that overshoots is pulled back to it.
+    if (last_ - t_ < kSnap) t_ = last_;
+    const double t = t_;
+    t_ += step_;
+    return t;
   }
 
-  Index First(Index a) const { return first_[At(a)]; }
-  Index Count(Index a) const { return count_[At(a)]; }
-  // True when none of the values of parameter a is 0.
-  bool Dense(Index a) const { return dense_[At(a)]; }
+ private:
+  double last_;
+  double step_;
+  double t_ = 0.0;
+};
+
+// The non-zero basis values at one parameter value: the index of the first,
+// how many, whether none of them is 0, and where they are.
+struct Span {
+  Index first = 1;
+  Index count = 0;
+  bool dense = true;
+  const double* values = nullptr;
+};
+
+// The basis values of npts points of order c (1 .. ) at one parameter value.
+class SpanBasis {
+ public:
+  SpanBasis(Index npts, Index c)
+      : npts_(npts), c_(c), width_(std::min(c, npts)), last_(static_cast<double>(KnotAt(npts + c, npts, c))) {
+    temp_.resize(At(width_ + 1));
+  }
+
   // The most values that one parameter value has.
   Index Width() const { return width_; }
-  const double* Values(Index a) const { return values_.data() + At(a * width_); }
+  double Last() const { return last_; }
+  // Bytes held: the working array.
+  static Index Bytes(Index width) { return 8 * (width + 1); }
 
- private:
-  void Evaluate(Index a, double t, std::vector<double>& temp) {
-    double* out = values_.data() + At(a * width_);
-    const double last = static_cast<double>(KnotAt(npts_ + c_, npts_, c_));
-    if (t == last) {
+  // The values at t, valid until the next call.
+  Span Evaluate(double t) {
+    std::vector<double>& temp = temp_;
+    if (t == last_) {
       // t equal to the last knot lies in no interval; the end-point rule puts
       // it on the last control point.
-      first_[At(a)] = npts_;
-      count_[At(a)] = 1;
-      out[0] = 1.0;
-      return;
+      temp[0] = 1.0;
+      return {npts_, 1, true, temp.data()};
     }
-    if (t < 0.0 || t > last) {
-      first_[At(a)] = 1;
-      count_[At(a)] = 0;
-      return;
-    }
+    if (t < 0.0 || t > last_) return {1, 0, true, temp.data()};
     // Here c <= npts (otherwise every knot is 0 and t == last). t lies in
     // [x(s), x(s + 1)) with x(s) = floor(t); only N(s - c + 1) .. N(s) of
     // order c can be non-zero. temp[r] holds the value for index s - c + 1 + r.
@@ -106,20 +114,109 @@ class DirectionBasis {
     Index from = 0, to = c_;
     while (from < to && temp[At(from)] == 0.0) ++from;
     while (to > from && temp[At(to - 1)] == 0.0) --to;
-    first_[At(a)] = base + from;
-    count_[At(a)] = to - from;
-    std::copy(temp.begin() + from, temp.begin() + to, out);
+    Span span{base + from, to - from, true, temp.data() + from};
     for (Index r = from; r < to; ++r) {
-      if (temp[At(r)] == 0.0) dense_[At(a)] = false;
+      if (temp[At(r)] == 0.0) span.dense = false;
     }
+    return span;
   }
 
+ private:
   Index npts_;
   Index c_;
   Index width_;
+  double last_;
+  std::vector<double> temp_;
+};
+
+// A direction whose parameter values are each used many times (a surface's
+// across direction, on every row): the values of all of them, computed once.
+class DirectionBasis {
+ public:
+  // npts points of order c, p parameter values from 0 to the last knot.
+  DirectionBasis(Index npts, Index c, Index p) : basis_(npts, c) {
+    const Index width = basis_.Width();
+    first_.resize(At(std::max<Index>(p, 0)));
+    count_.resize(first_.size());
+    dense_.resize(first_.size());
+    values_.resize(first_.size() * At(width));
+    Parameters t(basis_.Last(), p);
+    for (Index a = 0; a < p; ++a) {
+      if ((a & 4095) == 4095) fw::RuntimeBackgroundTask();
+      const Span span = basis_.Evaluate(t.Next());
+      std::copy(span.values, span.values + span.count, values_.data() + At(a * width));
+      first_[At(a)] = span.first;
+      count_[At(a)] = span.count;
+      dense_[At(a)] = span.dense;
+    }
+  }
+
+  // Bytes held for p values of at most width values each: a first index, a
+  // count, a flag bit and the values for each, and the working array.
+  static Index Bytes(Index width, Index p) { return p * 8 * (width + 2) + (p + 7) / 8 + SpanBasis::Bytes(width); }
+
+  Index First(Index a) const { return first_[At(a)]; }
+  Index Count(Index a) const { return count_[At(a)]; }
+  // True when none of the values of parameter a is 0.
+  bool Dense(Index a) const { return dense_[At(a)]; }
+  Index Width() const { return basis_.Width(); }
+  const double* Values(Index a) const { return values_.data() + At(a * basis_.Width()); }
+
+ private:
+  SpanBasis basis_;
   std::vector<Index> first_;
   std::vector<Index> count_;
   std::vector<bool> dense_;
+  std::vector<double> values_;
+};
+
+// A direction whose parameter values are each used once, in order (a curve,
+// a surface's along direction, row by row): the values of a few parameter
+// values at a time, so that what it holds does not grow with the steps.
+// Evaluating a few ahead lets the divisions of the basis overlap the work on
+// the points; four make a curve as fast as a whole table did, more gain
+// nothing (BM_ConvertCurve).
+class StreamedBasis {
+ public:
+  static constexpr Index kAhead = 4;
+
+  StreamedBasis(Index npts, Index c, Index p) : basis_(npts, c), t_(basis_.Last(), p), left_(std::max<Index>(p, 0)) {
+    values_.resize(At(kAhead * basis_.Width()));
+  }
+
+  // Bytes held for values of at most width values each.
+  static Index Bytes(Index width) {
+    return kAhead * (8 * width + static_cast<Index>(sizeof(Span))) + SpanBasis::Bytes(width);
+  }
+
+  // Moves to the next parameter value, the first on the first call.
+  void Next() {
+    if (++at_ < filled_) return;
+    at_ = 0;
+    filled_ = std::min(kAhead, left_);
+    left_ -= filled_;
+    for (Index i = 0; i < filled_; ++i) {
+      const Span span = basis_.Evaluate(t_.Next());
+      double* out = values_.data() + At(i * basis_.Width());
+      std::copy(span.values, span.values + span.count, out);
+      spans_[At(i)] = {span.first, span.count, span.dense, out};
+    }
+  }
+
+  Index First() const { return spans_[At(at_)].first; }
+  Index Count() const { return spans_[At(at_)].count; }
+  // True when none of the values is 0.
+  bool Dense() const { return spans_[At(at_)].dense; }
+  Index Width() const { return basis_.Width(); }
+  const double* Values() const { return spans_[At(at_)].values; }
+
+ private:
+  SpanBasis basis_;
+  Parameters t_;
+  Index left_;  // parameter values not evaluated yet
+  Index at_ = 0;
+  Index filled_ = 0;
+  std::array<Span, kAhead> spans_;
   std::vector<double> values_;
 };
 
@@ -267,6 +364,12 @@ std::string NoPositionMessage(double sum) {
 
 const char* kOverflowMessage = "a point lies beyond the range of double-precision numbers";
 
+// Room for an object of the given rows at their longest, and for the batch
+// opened beyond them: the script then never moves while an object is
+// converted, when its basis values are held beside it. The importer's memory
+// check counts on that.
+std::size_t ObjectRoom(Index rows) { return 80 + At(rows + RowWriter::kBatch) * RowWriter::kMaxRow; }
+
 // Takes back what the failed object appended and says why.
 bool Reject(std::string& script, std::size_t mark, std::string& error, std::string message) {
   script.resize(mark);
@@ -274,15 +377,18 @@ bool Reject(std::string& script, std::size_t mark, std::string& error, std::stri
   return false;
 }
 
-// Each grid point costs the square of the order; real files stay far below
-// this degree, and a file cannot make the evaluation run for hours.
-constexpr Index kMaxDegree = 100;
-
 bool CheckOrder(Index order, const char* direction, std::string& error) {
+  constexpr Index kMaxDegree = NURBSEngine::kMaxDegree;
   if (order >= 1 && order - 1 <= kMaxDegree) return true;
   error = std::string("degree ") + std::to_string(order - 1) + direction +
           (order < 1 ? " is below 0" : " is above " + std::to_string(kMaxDegree) + ", the highest evaluated");
   return false;
+}
+
+// The most basis values one parameter value of a direction has; a degree
+// beyond the highest evaluated is refused before anything is held.
+Index WidthOf(std::int32_t points, std::int32_t degree) {
+  return std::clamp<Index>(std::min<Index>(Index{degree} + 1, points), 1, NURBSEngine::kMaxDegree + 1);
 }
 
 }  // namespace
@@ -302,18 +408,19 @@ bool NURBSEngine::ConvertNURBSCurve(const NURBSCurve& curve, std::int32_t steps,
     return false;
   }
   const Index p1 = std::max<Index>(steps, 0);
-  const DirectionBasis basis(npts, k, p1);
   const std::size_t mark = script.size();
-  EnsureRoom(script, 80 + At(p1) * 72 + RowWriter::kBatch * RowWriter::kMaxRow);
+  EnsureRoom(script, ObjectRoom(p1));
+  StreamedBasis basis(npts, k, p1);
   AppendHeader(script, static_cast<std::int64_t>(fw::App().AlongStep) - 1, 1, 1);
   const double* b = curve.ControlPoints.data();
   const double* w = curve.Weights.data();
   RowWriter rows(script);
   for (Index a = 0; a < p1; ++a) {
     if (a % RowWriter::kBatch == 0) rows.Open(std::min(RowWriter::kBatch, p1 - a));
-    const Index first = basis.First(a);
-    const Index count = basis.Count(a);
-    const double* N = basis.Values(a);
+    basis.Next();
+    const Index first = basis.First();
+    const Index count = basis.Count();
+    const double* N = basis.Values();
     double sum = 0.0;
     for (Index r = 0; r < count; ++r) {
       if (N[r] != 0.0) sum += w[At(first + r)] * N[r];
@@ -342,6 +449,19 @@ NURBSEngine::Grid NURBSEngine::SurfaceGrid(std::int32_t nu, std::int32_t nv, std
   const Index rowsA = nu == 2 && nv == 2 ? 3 : std::max<Index>(stepsA, 0);
   const Index rowsB = nu == 2 ? 3 : std::max<Index>(stepsB, 0);
   return {rowsB > 0 ? rowsA : 0, rowsA > 0 ? rowsB : 0};
+}
+
+std::int64_t NURBSEngine::CurveMemory(std::int32_t points, std::int32_t degree) {
+  return points < 3 ? 0 : StreamedBasis::Bytes(WidthOf(points, degree));
+}
+
+std::int64_t NURBSEngine::SurfaceMemory(std::int32_t nu, std::int32_t nv, std::int32_t degreeU,
+                                        std::int32_t degreeV, std::int32_t stepsA, std::int32_t stepsB) {
+  const Grid grid = SurfaceGrid(nu, nv, stepsA, stepsB);
+  if (grid.along == 0) return 0;
+  const Index across = WidthOf(std::max(nu, 3), degreeU), along = WidthOf(std::max(nv, 3), degreeV);
+  // The products of one grid point come on top of the two directions.
+  return DirectionBasis::Bytes(across, grid.across) + StreamedBasis::Bytes(along) + 8 * across * along;
 }
 
 bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA, std::int32_t stepsB,
@@ -405,11 +525,11 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
   const std::size_t mark = script.size();
   const Index along = grid.along;
   const Index across = grid.across;
-  EnsureRoom(script, 80 + At(along * across) * 72 + RowWriter::kBatch * RowWriter::kMaxRow);
+  EnsureRoom(script, ObjectRoom(along * across));
   AppendHeader(script, alongRaised ? 2 : static_cast<std::int64_t>(fw::App().AlongStep) - 1,
                acrossRaised ? 2 : static_cast<std::int64_t>(fw::App().SideStep) - 1, 3);
   if (along > 0) {
-    const DirectionBasis outer(npts, k, along);
+    StreamedBasis outer(npts, k, along);
     const DirectionBasis inner(mpts, l, across);
     const double* b = surface.ControlPoints.data();
     // The weighted products of one grid point, formed once for the sum and
@@ -417,10 +537,11 @@ bool NURBSEngine::ConvertNURBSSurface(NURBSSurface& surface, std::int32_t stepsA
     std::vector<double> products(At(outer.Width() * inner.Width()));
     RowWriter rows(script);
     for (Index a = 0; a < along; ++a) {
-      const Index firstI = outer.First(a);
-      const Index countI = outer.Count(a);
-      const double* N = outer.Values(a);
-      const bool denseI = outer.Dense(a);
+      outer.Next();
+      const Index firstI = outer.First();
+      const Index countI = outer.Count();
+      const double* N = outer.Values();
+      const bool denseI = outer.Dense();
       for (Index e = 0; e < across; ++e) {
         if (e % RowWriter::kBatch == 0) {
           // A very long row lets the event loop in between its batches too.

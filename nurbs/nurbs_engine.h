@@ -45,6 +45,19 @@ class NURBSEngine {
   };
   static Grid SurfaceGrid(std::int32_t nu, std::int32_t nv, std::int32_t stepsA, std::int32_t stepsB);
 
+  // The highest degree evaluated; an element of a higher one is refused.
+  static constexpr std::int32_t kMaxDegree = 100;
+
+  // The bytes that converting one element holds beside the script at its
+  // peak: basis values and working arrays. A surface keeps the values of
+  // every step across, which serve every row; a curve, and a surface along,
+  // those of one step at a time, whatever the step count. A direction of two
+  // control points counts as the three it may be raised to, a degree beyond
+  // kMaxDegree as kMaxDegree. Does not allocate.
+  static std::int64_t CurveMemory(std::int32_t points, std::int32_t degree);
+  static std::int64_t SurfaceMemory(std::int32_t nu, std::int32_t nv, std::int32_t degreeU, std::int32_t degreeV,
+                                    std::int32_t stepsA, std::int32_t stepsB);
+
   // --- The textbook routines (1-based, pad at 0) ---
 
   // Open uniform knot vector: writes x[1] .. x[n + c]; x needs n + c + 1 elements.

@@ -64,6 +64,11 @@ TEST(EngineConvert, DegenerateElementsLeaveTheScript) {
     net.back()[3] = cornerWeight;
     return MakeSurface(2, degreeV, 3, 3, net);
   };
+  auto claiming = [&](std::int32_t count) {  // more points than it holds, a weight for each
+    NURBSCurve curve = MakeCurve(2, three, std::vector<double>(static_cast<std::size_t>(count), 1.0));
+    curve.NoOfControlPoints = count;
+    return curve;
+  };
   const struct {
     const char* reason;
     NURBSCurve curve;
@@ -80,6 +85,7 @@ TEST(EngineConvert, DegenerateElementsLeaveTheScript) {
       {"below 0", MakeCurve(-1, three, {1, 1, 1}), {}},
       {"above 100", MakeCurve(101, three, {1, 1, 1}), {}},
       {"fewer", MakeCurve(2, three, {1, 1}), {}},
+      {"fewer", claiming(4), {}},
       {"weight", {}, surface(2, 0.0, 9)},  // 0 at the last corner
       {"in V is above 100", {}, surface(101, 1.0, 9)},
       {"fewer", {}, surface(1, 1.0, 8)},

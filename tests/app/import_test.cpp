@@ -242,6 +242,7 @@ TEST_F(AppImport, EveryMessageStandsWholeInTheStatusLine) {
     EXPECT_TRUE(shown.endsWith(c.reason) && whole.endsWith(c.reason)) << shown;
     EXPECT_EQ(status()->accessibleDescription(), status()->toolTip());
     EXPECT_TRUE(!*c.input || whole.contains(folder + "/")) << whole;
+    EXPECT_FALSE(shown.contains("fff")) << shown;  // the file by its name
   }
   EXPECT_TRUE(status()->toolTip().contains(folder));  // a failure's path never fits whole
   EXPECT_EQ(entries(), QStringList({"cut short.igs", "folder in the way.igs", "folder in the way.txt", "large.igs",

@@ -147,6 +147,8 @@ TEST(Parser, MalformedTextIsRejectedBeforeAnyAllocation) {
       {"124,1.,0.,0.;", other + ", found \"124\""}, {" 126,1,1,0,0,1,0;", other}, {"126 ,1,1,0,0,1,0;", other},
       {"126.0,1,1;", other}, {"", other}, {";", other}, {"126126126126126126126126,1;", "found \"12612612612612612612\""},
       {"126,1e10,1" + tail, "field 2"}, {"126,3000000000,1" + tail, "field 2"},
+      {"126," + std::string(40, '9') + "x,1" + tail, "field 2: expected a 32-bit integer, found \"999999999999..."
+                                                     "99999999999x\""},  // a long field quoted by its ends
       {"126,1,-3000000000" + tail, "field 3"}, {"126,2147483646,0" + tail, "fields 8 to"},
       {"126,2147483647,0" + tail, "out of range"},
       {"126,1,1,0,0,1,0,0.,0.,1.,1.,1.,1.,1e400,0.,0.,1.,1.,1.,0.,1.;", "field 14"},

@@ -142,43 +142,20 @@ bool Fits(const QLabel& label, const QString& text) {
   return used.width() <= room.width() && used.height() <= room.height();
 }
 
-// The largest n in [0, most] for which fits(n) holds, fits(0) assumed; fits
-// is taken to hold up to some n and not beyond.
-template <typename Predicate>
-qsizetype Largest(qsizetype most, const Predicate& fits) {
-  qsizetype low = 0;
-  while (low < most) {
-    const qsizetype mid = low + (most - low + 1) / 2;
-    if (fits(mid)) {
-      low = mid;
-    } else {
-      most = mid - 1;
-    }
-  }
-  return low;
-}
-
 // What the status line shows of text, which may name file (a path): the
 // whole text where it fits; otherwise the file by its name, shortened in its
-// middle as far as needed, so that the reason after it always shows. Only a
-// text too long even so loses its own middle.
+// middle a character's width at a time as far as needed, so that the reason
+// after it always shows.
 QString StatusText(const QLabel& label, const QString& text, const QString& file) {
-  if (Fits(label, text)) return text;
-  const QString ellipsis = QStringLiteral("\u2026");
-  QString shown = text;
-  if (!file.isEmpty() && text.contains(file)) {
-    const QString name = QFileInfo(file).fileName();
-    const QFontMetrics metrics = label.fontMetrics();
-    auto named = [&](qsizetype width) {
-      return QString(text).replace(file, metrics.elidedText(name, Qt::ElideMiddle, static_cast<int>(width)));
-    };
-    const qsizetype width =
-        Largest(metrics.horizontalAdvance(name), [&](qsizetype w) { return Fits(label, named(w)); });
-    shown = named(std::max<qsizetype>(width, metrics.horizontalAdvance(ellipsis)));
-    if (Fits(label, shown)) return shown;
+  if (file.isEmpty() || !text.contains(file) || Fits(label, text)) return text;
+  const QString name = QFileInfo(file).fileName();
+  const QFontMetrics metrics = label.fontMetrics();
+  const int least = metrics.horizontalAdvance(QStringLiteral("\u2026"));
+  for (int width = metrics.horizontalAdvance(name);; width -= metrics.averageCharWidth()) {
+    const QString shown =
+        QString(text).replace(file, metrics.elidedText(name, Qt::ElideMiddle, std::max(width, least)));
+    if (width <= least || Fits(label, shown)) return shown;
   }
-  auto cut = [&](qsizetype kept) { return shown.left(kept - kept / 2) + ellipsis + shown.right(kept / 2); };
-  return cut(Largest(shown.size(), [&](qsizetype kept) { return Fits(label, cut(kept)); }));
 }
 
 // The light look the window's colours were chosen for: Qt's standard light

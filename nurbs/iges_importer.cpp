@@ -174,9 +174,9 @@ bool IGESImporter::GetBrindlemarkObjects(std::string& script) {
   }
   if (!fits()) {
     const double need = MemoryNeed(shape);
-    // Worded to stand whole in the window's two-line status line.
-    return fail(std::to_string(along) + (shape.surfaces ? " × " + std::to_string(side) : "") +
-                " steps need about " + SizeText(need, true) + ", but this computer has " +
+    // Worded to stand whole in the window's two-line status line whatever
+    // the counts; the fields show them.
+    return fail("these steps need about " + SizeText(need, true) + ", but this computer has " +
                 SizeText(static_cast<double>(memory), false) + "; lower Ruler Steps" +
                 (shape.surfaces ? " or Cross Curve steps." : "."));
   }

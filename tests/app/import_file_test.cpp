@@ -89,9 +89,9 @@ TEST_F(ImportFileTest, SavesAsASafeSaveDoes) {
       {"part.igs", "./part.igs", overwrite + Path("part.igs") + " would overwrite the input file itself", false},
       {"part.igs", "missing/part.txt", "Cannot write " + Path("missing/part.txt") + ": " + strerror(ENOENT), true},
       {"part.igs", "x.txt", "Cannot write " + Path("x.txt") + ": " + strerror(EFBIG), true, 10000},
-      {"mixed.igs", "", "Cannot convert " + Path("mixed.igs") + ": 10000 × 10000 steps need about 9 GB, but this "
+      {"mixed.igs", "", "Cannot convert " + Path("mixed.igs") + ": these steps need about 9 GB, but this "
        "computer has 4 GB; lower Ruler Steps or Cross Curve steps.", false, 10000, std::uint64_t{4} << 30},
-      {"curves.igs", "", "Cannot convert " + Path("curves.igs") + ": 10000 steps need about 2 MB, but this computer "
+      {"curves.igs", "", "Cannot convert " + Path("curves.igs") + ": these steps need about 2 MB, but this computer "
        "has 1 MB; lower Ruler Steps.", false, 10000, 1 << 20},
   };
   std::signal(SIGXFSZ, SIG_IGN);

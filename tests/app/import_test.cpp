@@ -219,7 +219,7 @@ TEST_F(AppImport, EveryMessageStandsWholeInTheStatusLine) {
       {"0", "", {}, "Ruler Steps must be a number from 1 to 2147483647."},
       {"16", "cut short.igs", {}, ": the file ends before Parameter Data line P 4 (4 lines from P 1)"},
       {"16", "x.txt", {}, " would overwrite the input file itself"},
-      {"10000000", "large.igs", [] { fw::InstallMemorySize(std::uint64_t{16} << 30); },
+      {"2147483647", "large.igs", [] { fw::InstallMemorySize(std::uint64_t{16} << 30); },
        " GB, but this computer has 16 GB; lower Ruler Steps or Cross Curve steps."},
       {"16", "part.igs", outOfMemory, "part.igs"},
       {"16", "folder in the way.igs", {}, ": Filename refers to a directory"},
